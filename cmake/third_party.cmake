@@ -1,0 +1,31 @@
+# cJSON and GoogleTest. Natively cJSON is Debian's library; for Windows it is
+# compiled from Debian's source package, which scripts/setup.sh unpacks into
+# build/third_party. GoogleTest always comes from the sources Debian installs.
+set(TB_THIRD_PARTY_DIR "${CMAKE_SOURCE_DIR}/build/third_party" CACHE PATH
+    "Unpacked Debian source packages")
+
+if(WIN32)
+  set(_cjson_src "${TB_THIRD_PARTY_DIR}/cjson")
+  if(NOT EXISTS "${_cjson_src}/cJSON.c")
+    message(FATAL_ERROR "cJSON sources missing in ${_cjson_src}: run scripts/setup.sh")
+  endif()
+  # Same include spelling as Debian's libcjson-dev: <cjson/cJSON.h>.
+  set(_cjson_inc "${CMAKE_BINARY_DIR}/third_party_include")
+  file(MAKE_DIRECTORY "${_cjson_inc}/cjson")
+  configure_file("${_cjson_src}/cJSON.h" "${_cjson_inc}/cjson/cJSON.h" COPYONLY)
+  add_library(tb_cjson STATIC "${_cjson_src}/cJSON.c")
+  target_include_directories(tb_cjson SYSTEM PUBLIC "${_cjson_inc}")
+else()
+  find_path(CJSON_INCLUDE_DIR cjson/cJSON.h REQUIRED)
+  find_library(CJSON_LIBRARY cjson REQUIRED)
+  add_library(tb_cjson INTERFACE)
+  target_include_directories(tb_cjson SYSTEM INTERFACE "${CJSON_INCLUDE_DIR}")
+  target_link_libraries(tb_cjson INTERFACE "${CJSON_LIBRARY}")
+endif()
+add_library(tb::cjson ALIAS tb_cjson)
+
+set(TB_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory("${TB_GTEST_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)

@@ -1,0 +1,5 @@
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
+  return 0;
+}

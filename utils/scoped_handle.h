@@ -1,0 +1,63 @@
+#ifndef UTILS_SCOPED_HANDLE_H_
+#define UTILS_SCOPED_HANDLE_H_
+
+#include <windows.h>
+
+#include <utility>
+
+// Owning wrappers for kernel handles and registry keys.
+template <typename Traits>
+class UniqueAny {
+ public:
+  using Handle = typename Traits::Handle;
+
+  UniqueAny() = default;
+  explicit UniqueAny(Handle handle) : handle_(handle) {}
+  UniqueAny(UniqueAny&& other) noexcept : handle_(other.release()) {}
+  UniqueAny& operator=(UniqueAny&& other) noexcept {
+    if (this != &other)
+      reset(other.release());
+    return *this;
+  }
+  UniqueAny(const UniqueAny&) = delete;
+  UniqueAny& operator=(const UniqueAny&) = delete;
+  ~UniqueAny() { reset(); }
+
+  Handle get() const { return handle_; }
+  bool is_valid() const { return Traits::IsValid(handle_); }
+  explicit operator bool() const { return is_valid(); }
+
+  // For APIs that return the handle through an out parameter.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
+  void reset(Handle handle = Traits::Invalid()) {
+    if (Traits::IsValid(handle_))
+      Traits::Close(handle_);
+    handle_ = handle;
+  }
+  [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
+using unique_handle = UniqueAny<KernelHandleTraits>;
+using unique_hkey = UniqueAny<RegKeyTraits>;
+
+#endif  // UTILS_SCOPED_HANDLE_H_
