@@ -1,0 +1,96 @@
+#include "channel/msg_window.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui_base/message_loop.h"
+
+namespace {
+
+// Pumps this thread's queue until `done` or about ten seconds pass.
+template <typename Pred>
+bool PumpUntil(Pred done) {
+  for (int i = 0; i < 1000 && !done(); ++i) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      ::DispatchMessageW(&msg);
+    if (!done())
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return done();
+}
+
+TEST(MsgWindowTest, PostedCallsRunOnTheWindowThreadInOrder) {
+  CMsgWindow& window = CMsgWindow::GetInstance();
+  ASSERT_TRUE(window.Create());
+  EXPECT_EQ(::GetParent(window.hwnd()), nullptr);
+
+  const DWORD ui_thread = ::GetCurrentThreadId();
+  std::vector<int> order;
+  std::vector<DWORD> threads;
+  std::thread poster([&] {
+    for (int i = 0; i < 50; ++i) {
+      EXPECT_TRUE(window.PostCall([&, i] {
+        order.push_back(i);
+        threads.push_back(::GetCurrentThreadId());
+      }));
+    }
+  });
+  poster.join();
+  ASSERT_TRUE(PumpUntil([&] { return order.size() == 50; }));
+  for (int i = 0; i < 50; ++i)
+    EXPECT_EQ(order[i], i);
+  for (DWORD thread : threads)
+    EXPECT_EQ(thread, ui_thread);
+}
+
+TEST(MsgWindowTest, SentCallOvertakesQueuedPostsAndWaits) {
+  CMsgWindow& window = CMsgWindow::GetInstance();
+  ASSERT_TRUE(window.Create());
+  std::vector<std::string> events;
+  std::atomic<bool> send_returned{false};
+  std::thread reader([&] {
+    (void)window.PostCall([&] { events.push_back("posted"); });
+    window.SendCall([&] { events.push_back("sent"); });
+    send_returned = true;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return send_returned.load(); }));
+  reader.join();
+  ASSERT_TRUE(PumpUntil([&] { return events.size() == 2; }));
+  EXPECT_EQ(events, (std::vector<std::string>{"sent", "posted"}));
+}
+
+TEST(MsgWindowTest, UnknownWParamRunsNothing) {
+  CMsgWindow& window = CMsgWindow::GetInstance();
+  ASSERT_TRUE(window.Create());
+  bool ran = false;
+  std::function<void()> call = [&] { ran = true; };
+  EXPECT_EQ(::SendMessageW(window.hwnd(), RunCallMessage, 3, reinterpret_cast<LPARAM>(&call)), 0);
+  EXPECT_EQ(::SendMessageW(window.hwnd(), RunCallMessage, 0, reinterpret_cast<LPARAM>(&call)), 0);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(
+      ::SendMessageW(window.hwnd(), RunCallMessage, kRunCallSent, reinterpret_cast<LPARAM>(&call)),
+      0);
+  EXPECT_TRUE(ran);
+}
+
+TEST(MsgWindowTest, RunMessageLoopRunsUntilQuit) {
+  CMsgWindow::GetInstance().Destroy();
+  bool reader_started = false;
+  const int result = RunMessageLoop([&] {
+    reader_started = true;
+    EXPECT_NE(app_module::GetMessageLoop(), nullptr);
+    (void)CMsgWindow::GetInstance().PostCall([] { ::PostQuitMessage(0); });
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(reader_started);
+  EXPECT_EQ(app_module::GetMessageLoop(), nullptr);
+}
+
+}  // namespace
