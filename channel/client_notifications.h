@@ -14,8 +14,10 @@ inline constexpr char kHostVersion[] = "2.26.20.0";
 std::optional<std::string> BuildCommonResponse(int session_id, std::string_view ret);
 
 // Formatted print, members in the order the extension expects.
-std::optional<std::string> BuildCookieSync(std::string_view url, std::string_view values,
-                                           bool http_only, int frame_id);
+std::optional<std::string> BuildCookieSync(std::string_view url,
+                                           std::string_view values,
+                                           bool http_only,
+                                           int frame_id);
 std::optional<std::string> BuildAttachState(int state, int frame_id, std::string_view title);
 std::optional<std::string> BuildBack(int frame_id);
 std::optional<std::string> BuildForward(int frame_id);
@@ -24,10 +26,16 @@ std::optional<std::string> BuildTitleChange(std::string_view title, int frame_id
 std::optional<std::string> BuildCloseTab(std::string_view url, int frame_id);
 std::optional<std::string> BuildBeforeNavigate(bool main_frame, std::string_view url, int frame_id);
 std::optional<std::string> BuildLeaveCurrentTab(std::string_view url, int frame_id);
-std::optional<std::string> BuildNewTab(std::string_view url, int frame_id, std::string_view port,
+std::optional<std::string> BuildNewTab(std::string_view url,
+                                       int frame_id,
+                                       std::string_view port,
                                        bool force_ie);
-std::optional<std::string> BuildNewWindow(std::string_view url, bool popup,
-                                          std::string_view cookie, std::string_view features,
-                                          int frame_id, int new_frame_id, std::string_view port);
+std::optional<std::string> BuildNewWindow(std::string_view url,
+                                          bool popup,
+                                          std::string_view cookie,
+                                          std::string_view features,
+                                          int frame_id,
+                                          int new_frame_id,
+                                          std::string_view port);
 
 #endif  // CHANNEL_CLIENT_NOTIFICATIONS_H_
