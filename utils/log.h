@@ -50,9 +50,9 @@ struct Voidify {
 }  // namespace log_internal
 
 #define LOG_IS_ON(level) (LogEnsureReady() && LogMinLevel() <= (level))
-#define LOG(severity)                          \
-  !LOG_IS_ON(LOG_LEVEL_##severity) ? (void)0   \
-                                   : log_internal::Voidify() & \
-                                         LogMessage(__FILE__, __LINE__, LOG_LEVEL_##severity).stream()
+#define LOG(severity)              \
+  !LOG_IS_ON(LOG_LEVEL_##severity) \
+      ? (void)0                    \
+      : log_internal::Voidify() & LogMessage(__FILE__, __LINE__, LOG_LEVEL_##severity).stream()
 
 #endif  // UTILS_LOG_H_
