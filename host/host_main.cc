@@ -1,5 +1,63 @@
 #include <windows.h>
 
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstdlib>
+
+#include "channel/msg_window.h"
+#include "channel/std_handles.h"
+#include "host/cmd_line_parser.h"
+#include "host/run_mode.h"
+#include "main_frame/main_frame_controller_manager.h"
+#include "ui_base/message_loop.h"
+#include "utils/log.h"
+
+namespace {
+
+int RunExtensionMode(HINSTANCE instance) {
+  (void)::OleInitialize(nullptr);
+  // Loads user32's window machinery before the first window class exists.
+  ::DefWindowProcW(nullptr, 0, 0, 0);
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  app_module::Init(instance);
+
+  RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
+
+  app_module::Term();
+  ::OleUninitialize();
+  LOG(DEBUG) << L"Process Exit";
+  return ExitCodeFor(RunMode::kExtension);
+}
+
+int RunDevToolsMode(const CCmdLineParser& parser) {
+  const int process_id = ParseLeadingDecimal(parser.GetValue(L"p").value_or(L""));
+  const int window = ParseLeadingDecimal(parser.GetValue(L"h").value_or(L""));
+  LOG(DEBUG) << L"DevTools attach unavailable p:" << process_id << L" h:" << window;
+  return ExitCodeFor(RunMode::kDevTools);
+}
+
+int RunInstallerMode() {
+  LOG(DEBUG) << L"Installer unavailable";
+  return ExitCodeFor(RunMode::kInstaller);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
-  return 0;
+  // Registered first so that it runs after every process-wide object is gone.
+  std::atexit(&CloseChannelHandles);
+  DetachStdHandles();
+
+  const CCmdLineParser parser(command_line, /*case_sensitive=*/false);
+  switch (ChooseRunMode(parser)) {
+    case RunMode::kExtension:
+      return RunExtensionMode(instance);
+    case RunMode::kDevTools:
+      return RunDevToolsMode(parser);
+    case RunMode::kInstaller:
+      return RunInstallerMode();
+  }
+  return ExitCodeFor(RunMode::kInstaller);
 }

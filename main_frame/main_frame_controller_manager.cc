@@ -1,0 +1,291 @@
+#include "main_frame/main_frame_controller_manager.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "channel/client_notifications.h"
+#include "channel/msg_window.h"
+#include "channel/std_handles.h"
+#include "engine_config/ie_feature_control.h"
+#include "host_functions/run_process.h"
+#include "host_functions/version_compare.h"
+#include "utils/log.h"
+#include "utils/string_util.h"
+
+CMainFrameControllerManager& CMainFrameControllerManager::GetInstance() {
+  static StdChannelStream stream;
+  static CMainFrameControllerManager manager(&stream, &CMsgWindow::GetInstance());
+  return manager;
+}
+
+CMainFrameControllerManager::CMainFrameControllerManager(NativeMessage::Stream* stream,
+                                                         NativeMessage::CallRunner* runner)
+    : channel_(this, stream, runner) {}
+
+CMainFrameControllerManager::~CMainFrameControllerManager() {
+  reader_.Stop();
+  // Controllers left here belong to windows that outlive us at process exit.
+  for (auto& [id, controller] : frames_)
+    (void)controller.release();
+}
+
+bool CMainFrameControllerManager::StartReader() {
+  return reader_.Start(this, 0);
+}
+
+void CMainFrameControllerManager::Run(CThreadRun*, int) {
+  channel_.ReadLoop();
+}
+
+template <typename Call>
+bool CMainFrameControllerManager::Forward(int frame_id, Call call) {
+  IFrameController* controller = GetFrameController(frame_id);
+  return controller ? call(controller) : false;
+}
+
+bool CMainFrameControllerManager::CrxCreate(const CreateParams& params) {
+  LOG(DEBUG) << L"CrxCreate " << Utf8ToWide(params.url);
+  IFrameController* controller = CreateController();
+  if (!controller) {
+    SendCommonResponse(params.session_id, "-1");
+    return false;
+  }
+  return controller->CrxCreate(params);
+}
+
+bool CMainFrameControllerManager::CrxAttach(const AttachParams& params) {
+  LOG(DEBUG) << L"CrxAttach Title " << params.title << L" FrameId: " << params.frame_id;
+  IFrameController* controller = GetFrameController(params.frame_id);
+  if (!controller) {
+    LOG(DEBUG) << L"CrxAttach GetFrameController ERROR FrameId: " << params.frame_id;
+    return false;
+  }
+  return controller->CrxAttach(params);
+}
+
+bool CMainFrameControllerManager::CrxDetach(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxDetach(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxActivate(int frame_id, bool active) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxActivate(frame_id, active); });
+}
+
+bool CMainFrameControllerManager::CrxNavigate(const NavigateParams& params) {
+  return Forward(params.frame_id, [&](IFrameController* c) { return c->CrxNavigate(params); });
+}
+
+bool CMainFrameControllerManager::CrxReSize(int frame_id, int width, int height) {
+  return Forward(frame_id,
+                 [&](IFrameController* c) { return c->CrxReSize(frame_id, width, height); });
+}
+
+bool CMainFrameControllerManager::CrxBack(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxBack(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxForward(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxForward(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxReload(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxReload(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxFocus(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxFocus(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxPrint(int frame_id) {
+  return Forward(frame_id, [&](IFrameController* c) { return c->CrxPrint(frame_id); });
+}
+
+bool CMainFrameControllerManager::CrxSetEmulation(int frame_id, int session_id, int mode) {
+  // Takes effect in the next process: the engine reads it at start-up.
+  const bool stored = IEFeatureControl::GetInstance().SetEmulation(mode);
+  SendCommonResponse(session_id, "-1");
+  return stored;
+}
+
+bool CMainFrameControllerManager::CrxPing(const PingParams& params) {
+  return SendCommonResponse(params.session_id, "-1");
+}
+
+bool CMainFrameControllerManager::CrxClose(int frame_id, int session_id) {
+  LOG(DEBUG) << L"CrxClose FrameId " << frame_id;
+  IFrameController* controller = GetFrameController(frame_id);
+  if (!controller) {
+    LOG(DEBUG) << L"CrxClose not found  CMainFrameController " << frame_id;
+    return false;
+  }
+  controller->CrxClose(frame_id, -1);
+  return true;
+}
+
+bool CMainFrameControllerManager::QuitExtension() {
+  {
+    AutoLock lock(map_lock_);
+    // Closing a frame removes it from the map (its window's final message),
+    // and may remove others: walk the ids and look each one up again.
+    std::vector<int> ids;
+    for (const auto& entry : frames_)
+      ids.push_back(entry.first);
+    for (int id : ids) {
+      if (IFrameController* controller = GetFrameController(id))
+        controller->CrxClose(id, -1);
+    }
+    // What is left had no window to close; its controllers are not deleted,
+    // since a window that is still going away may yet call into them.
+    for (auto& [id, controller] : frames_)
+      (void)controller.release();
+    frames_.clear();
+  }
+  QuitMessageLoop();
+  LOG(DEBUG) << L"QuitExtension";
+  return true;
+}
+
+bool CMainFrameControllerManager::CrxCheckVersion(const CheckVersionParams& params) {
+  const bool differs = CompareVersions(std::string_view(kHostVersion), params.version) != 0;
+  return SendCommonResponse(params.session_id, differs ? "update" : "");
+}
+
+bool CMainFrameControllerManager::CrxUpdate(const UpdateParams& params) {
+  if (services_.update)
+    services_.update(params);
+  else
+    LOG(DEBUG) << L"CrxUpdate no installer";
+  return SendCommonResponse(params.session_id, "-1");
+}
+
+bool CMainFrameControllerManager::CrxIEOptions(int frame_id, int session_id) {
+  wchar_t system_dir[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(system_dir, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    const std::wstring rundll = std::wstring(system_dir) + L"\\rundll32.exe";
+    if (::GetFileAttributesW(rundll.c_str()) != INVALID_FILE_ATTRIBUTES)
+      RunProcess(rundll, L"shell32.dll,Control_RunDLL inetcpl.cpl,,0", 0, true);
+  }
+  return SendCommonResponse(session_id, "-1");
+}
+
+bool CMainFrameControllerManager::CrxGroupPolicies(int frame_id, int session_id) {
+  if (!services_.group_policies) {
+    LOG(DEBUG) << L"CrxGroupPolicies not available";
+    return SendCommonResponse(session_id, "unknown");
+  }
+  return SendCommonResponse(session_id, services_.group_policies());
+}
+
+bool CMainFrameControllerManager::CrxDeviceId(int frame_id, int session_id) {
+  if (!services_.device_id) {
+    LOG(DEBUG) << L"CrxDeviceId not available";
+    return SendCommonResponse(session_id, "unknown");
+  }
+  return SendCommonResponse(session_id, services_.device_id());
+}
+
+bool CMainFrameControllerManager::CrxGetDefaultEmulation(int session_id) {
+  const int mode = IEFeatureControl::GetInstance().GetDefaultEmulation();
+  return SendCommonResponse(session_id, std::to_string(mode));
+}
+
+bool CMainFrameControllerManager::SendToExtension(std::string_view text) {
+  return channel_.WriteMessage(text);
+}
+
+bool CMainFrameControllerManager::SendCommonResponse(int session_id, std::string_view ret) {
+  const auto text = BuildCommonResponse(session_id, ret);
+  return text && SendToExtension(*text);
+}
+
+bool CMainFrameControllerManager::SendCookieSync(std::wstring_view url,
+                                                 std::wstring_view values,
+                                                 bool http_only) {
+  int frame_id = -1;
+  if (!GetFirstFrameId(&frame_id))
+    return false;
+  const auto text = BuildCookieSync(WideToUtf8(url), WideToUtf8(values), http_only, frame_id);
+  return text && SendToExtension(*text);
+}
+
+IFrameController* CMainFrameControllerManager::CreateController() {
+  if (!services_.create_controller) {
+    LOG(DEBUG) << L"CreateController no frames in this build";
+    return nullptr;
+  }
+  AutoLock lock(map_lock_);
+  const int frame_id = ++last_frame_id_;
+  std::unique_ptr<IFrameController> controller = services_.create_controller(frame_id);
+  if (!controller)
+    return nullptr;
+  IFrameController* raw = controller.get();
+  frames_[frame_id] = std::move(controller);
+  return raw;
+}
+
+IFrameController* CMainFrameControllerManager::GetFrameController(int frame_id) {
+  AutoLock lock(map_lock_);
+  const auto it = frames_.find(frame_id);
+  return it == frames_.end() ? nullptr : it->second.get();
+}
+
+int CMainFrameControllerManager::GetFrameCount() {
+  AutoLock lock(map_lock_);
+  return static_cast<int>(frames_.size());
+}
+
+bool CMainFrameControllerManager::GetFirstFrameId(int* frame_id) {
+  AutoLock lock(map_lock_);
+  if (frames_.empty())
+    return false;
+  *frame_id = frames_.begin()->first;
+  return true;
+}
+
+int CMainFrameControllerManager::FindOtherFrameId(int frame_id) {
+  AutoLock lock(map_lock_);
+  for (auto it = frames_.rbegin(); it != frames_.rend(); ++it) {
+    if (it->first != frame_id && it->second)
+      return it->first;
+  }
+  return -1;
+}
+
+bool CMainFrameControllerManager::RemoveController(int frame_id) {
+  AutoLock lock(map_lock_);
+  const auto it = frames_.find(frame_id);
+  if (it == frames_.end())
+    return false;
+  // Erase first: the controller's destructor may look the map up again.
+  std::unique_ptr<IFrameController> controller = std::move(it->second);
+  frames_.erase(it);
+  controller.reset();
+  LOG(DEBUG) << L"RemoveController " << frame_id;
+  return true;
+}
+
+void CMainFrameControllerManager::ProcessFrameDestroy(int frame_id) {
+  LOG(DEBUG) << L"ProcessFrameDestroy FrameId " << frame_id;
+  int review_frame_id = -1;
+  if (GetFrameCount() > 1 && services_.should_show_review && services_.should_show_review())
+    review_frame_id = FindOtherFrameId(frame_id);
+  RemoveController(frame_id);
+  if (review_frame_id > 0) {
+    if (IFrameController* controller = GetFrameController(review_frame_id)) {
+      LOG(DEBUG) << L"ShowReviewDialog FrameId " << review_frame_id;
+      controller->ShowReviewDialog(false);
+    }
+  }
+  if (GetFrameCount() == 0) {
+    QuitMessageLoop();
+    LOG(DEBUG) << L"Frame Count Is 0, QuitMessageLoop";
+  }
+}
+
+void CMainFrameControllerManager::QuitMessageLoop() {
+  channel_.Stop();
+  ::PostQuitMessage(0);
+}

@@ -1,0 +1,348 @@
+#include "main_frame/main_frame_controller_manager.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "utils/scoped_handle.h"
+
+namespace {
+
+using ::testing::_;
+using ::testing::Invoke;
+using ::testing::Return;
+
+class CaptureStream : public NativeMessage::Stream {
+ public:
+  int Read(void*, size_t) override { return 0; }
+  int Write(const void* data, size_t size) override {
+    bytes.append(static_cast<const char*>(data), size);
+    return static_cast<int>(size);
+  }
+  // Payloads of the frames written so far.
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> out;
+    for (size_t pos = 0; pos + 4 <= bytes.size();) {
+      const uint32_t n = static_cast<uint8_t>(bytes[pos]) |
+                         static_cast<uint8_t>(bytes[pos + 1]) << 8 |
+                         static_cast<uint8_t>(bytes[pos + 2]) << 16 |
+                         static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + 3])) << 24;
+      out.push_back(bytes.substr(pos + 4, n));
+      pos += 4 + n;
+    }
+    return out;
+  }
+  std::string bytes;
+};
+
+class InlineRunner : public NativeMessage::CallRunner {
+ public:
+  bool PostCall(std::function<void()> call) override {
+    call();
+    return true;
+  }
+  void SendCall(const std::function<void()>& call) override { call(); }
+};
+
+class FakeController : public IFrameController {
+ public:
+  FakeController(int id, std::vector<int>* closed) : id_(id), closed_(closed) {}
+  int GetFrameId() const override { return id_; }
+  MOCK_METHOD(bool, CrxCreate, (const CreateParams&), (override));
+  MOCK_METHOD(bool, CrxAttach, (const AttachParams&), (override));
+  MOCK_METHOD(bool, CrxReSize, (int, int, int), (override));
+  MOCK_METHOD(void, ShowReviewDialog, (bool), (override));
+  bool CrxClose(int frame_id, int session_id) override {
+    closed_->push_back(frame_id);
+    last_close_session = session_id;
+    if (on_close)
+      on_close(frame_id);
+    return true;
+  }
+  std::function<void(int)> on_close;
+  int last_close_session = 0;
+
+ private:
+  int id_;
+  std::vector<int>* closed_;
+};
+
+// True when a quit message is waiting in this thread's queue; removes it.
+bool TakeQuitMessage() {
+  MSG msg;
+  return ::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+class ManagerTest : public ::testing::Test {
+ protected:
+  ManagerTest() : manager_(&stream_, &runner_) {
+    manager_.services().create_controller = [this](int id) {
+      auto controller = std::make_unique<::testing::NiceMock<FakeController>>(id, &closed_);
+      controllers_[id] = controller.get();
+      return controller;
+    };
+  }
+  ~ManagerTest() override {
+    // The manager leaves controllers alive at exit; these are ours to free.
+    for (int id = 1; id <= 10; ++id)
+      manager_.RemoveController(id);
+    TakeQuitMessage();
+  }
+
+  void Create(int session_id) {
+    CreateParams params;
+    params.session_id = session_id;
+    params.port = "p";
+    manager_.CrxCreate(params);
+  }
+
+  CaptureStream stream_;
+  InlineRunner runner_;
+  CMainFrameControllerManager manager_;
+  std::map<int, FakeController*> controllers_;
+  std::vector<int> closed_;
+};
+
+TEST_F(ManagerTest, FrameIdsCountUpAndAreNeverReused) {
+  Create(1);
+  Create(2);
+  ASSERT_EQ(manager_.GetFrameCount(), 2);
+  EXPECT_NE(manager_.GetFrameController(1), nullptr);
+  EXPECT_NE(manager_.GetFrameController(2), nullptr);
+
+  manager_.ProcessFrameDestroy(2);
+  EXPECT_EQ(manager_.GetFrameController(2), nullptr);
+  Create(3);
+  EXPECT_EQ(manager_.GetFrameController(2), nullptr);
+  EXPECT_NE(manager_.GetFrameController(3), nullptr);
+  EXPECT_FALSE(TakeQuitMessage());
+}
+
+TEST_F(ManagerTest, CreateWithoutControllerAnswersMinusOne) {
+  manager_.services().create_controller = nullptr;
+  Create(42);
+  EXPECT_EQ(
+      stream_.Messages(),
+      std::vector<std::string>{
+          R"({"action":"client_common_response","session_id":42,"ret":"-1","version":"2.26.20.0"})"});
+  EXPECT_EQ(manager_.GetFrameCount(), 0);
+}
+
+TEST_F(ManagerTest, CreateHandsTheRequestToTheNewController) {
+  manager_.services().create_controller = [this](int id) {
+    auto controller = std::make_unique<FakeController>(id, &closed_);
+    EXPECT_CALL(*controller, CrxCreate(_)).WillOnce(Return(true));
+    return controller;
+  };
+  Create(5);
+  EXPECT_EQ(manager_.GetFrameCount(), 1);
+}
+
+TEST_F(ManagerTest, PerFrameRequestsReachOnlyTheNamedFrame) {
+  Create(1);
+  Create(2);
+  EXPECT_CALL(*controllers_[2], CrxReSize(2, 640, 480)).WillOnce(Return(true));
+  EXPECT_CALL(*controllers_[1], CrxReSize(_, _, _)).Times(0);
+  EXPECT_TRUE(manager_.CrxReSize(2, 640, 480));
+  EXPECT_FALSE(manager_.CrxReSize(7, 640, 480));
+  EXPECT_FALSE(manager_.CrxReSize(-1, 640, 480));
+
+  AttachParams attach;
+  attach.frame_id = 9;
+  EXPECT_FALSE(manager_.CrxAttach(attach));
+  EXPECT_TRUE(stream_.Messages().empty()) << "unknown frames get no answer";
+}
+
+TEST_F(ManagerTest, CloseOfUnknownFrameSendsNothing) {
+  Create(1);
+  EXPECT_FALSE(manager_.CrxClose(4, 11));
+  EXPECT_TRUE(closed_.empty());
+  EXPECT_TRUE(manager_.CrxClose(1, 11));
+  EXPECT_EQ(closed_, std::vector<int>{1});
+  EXPECT_EQ(controllers_[1]->last_close_session, -1);
+  EXPECT_TRUE(stream_.Messages().empty());
+}
+
+TEST_F(ManagerTest, ProcessWideAnswers) {
+  PingParams ping;
+  manager_.CrxPing(ping);
+  CheckVersionParams version;
+  version.session_id = 3;
+  version.version = "2.26.20.0";
+  manager_.CrxCheckVersion(version);
+  version.version = "2.26.19.0";
+  manager_.CrxCheckVersion(version);
+  version.version = "2.27.0.0";
+  manager_.CrxCheckVersion(version);
+  UpdateParams update;
+  update.session_id = 8;
+  manager_.CrxUpdate(update);
+  manager_.CrxGroupPolicies(-1, 9);
+
+  const std::vector<std::string> expected = {
+      R"({"action":"client_common_response","session_id":-1,"ret":"-1","version":"2.26.20.0"})",
+      R"({"action":"client_common_response","session_id":3,"ret":"","version":"2.26.20.0"})",
+      R"({"action":"client_common_response","session_id":3,"ret":"update","version":"2.26.20.0"})",
+      R"({"action":"client_common_response","session_id":3,"ret":"update","version":"2.26.20.0"})",
+      R"({"action":"client_common_response","session_id":8,"ret":"-1","version":"2.26.20.0"})",
+      R"({"action":"client_common_response","session_id":9,"ret":"unknown","version":"2.26.20.0"})",
+  };
+  EXPECT_EQ(stream_.Messages(), expected);
+}
+
+TEST_F(ManagerTest, UpdateAndPolicyServicesAreUsedWhenPresent) {
+  std::string updated_version;
+  manager_.services().update = [&](const UpdateParams& p) { updated_version = p.version; };
+  manager_.services().group_policies = [] { return std::string("{\n\t\"rules\":\t[]\n}"); };
+  UpdateParams update;
+  update.session_id = 1;
+  update.version = "2.26.21.0";
+  manager_.CrxUpdate(update);
+  manager_.CrxGroupPolicies(-1, 2);
+  EXPECT_EQ(updated_version, "2.26.21.0");
+  ASSERT_EQ(stream_.Messages().size(), 2u);
+  EXPECT_EQ(
+      stream_.Messages()[1],
+      R"({"action":"client_common_response","session_id":2,"ret":"{\n\t\"rules\":\t[]\n}","version":"2.26.20.0"})");
+}
+
+TEST_F(ManagerTest, CookieSyncNamesTheSmallestOpenFrame) {
+  EXPECT_FALSE(manager_.SendCookieSync(L"http://a/", L"k=v", false));
+  EXPECT_TRUE(stream_.Messages().empty());
+  for (int i = 1; i <= 5; ++i)
+    Create(i);
+  manager_.ProcessFrameDestroy(1);
+  manager_.ProcessFrameDestroy(2);
+  manager_.ProcessFrameDestroy(4);
+  ASSERT_TRUE(manager_.SendCookieSync(L"http://a/", L"k=v", true));
+  EXPECT_EQ(stream_.Messages().back(),
+            "{\n\t\"action\":\t\"client_cookie_sync\",\n\t\"url\":\t\"http://a/\",\n\t"
+            "\"values\":\t\"k=v\",\n\t\"httpOnly\":\ttrue,\n\t\"frame_id\":\t3\n}");
+}
+
+TEST_F(ManagerTest, LastFrameDestroyedEndsTheLoop) {
+  Create(1);
+  Create(2);
+  manager_.ProcessFrameDestroy(1);
+  EXPECT_FALSE(TakeQuitMessage());
+  EXPECT_FALSE(manager_.channel().IsStopped());
+  manager_.ProcessFrameDestroy(2);
+  EXPECT_TRUE(TakeQuitMessage());
+  EXPECT_TRUE(manager_.channel().IsStopped());
+}
+
+TEST_F(ManagerTest, ReviewPromptGoesToTheLargestOtherFrame) {
+  manager_.services().should_show_review = [] { return true; };
+  for (int i = 1; i <= 3; ++i)
+    Create(i);
+  EXPECT_CALL(*controllers_[3], ShowReviewDialog(false));
+  EXPECT_CALL(*controllers_[1], ShowReviewDialog(_)).Times(0);
+  manager_.ProcessFrameDestroy(2);
+  ::testing::Mock::VerifyAndClearExpectations(controllers_[3]);
+
+  EXPECT_CALL(*controllers_[1], ShowReviewDialog(false));
+  manager_.ProcessFrameDestroy(3);
+  ::testing::Mock::VerifyAndClearExpectations(controllers_[1]);
+
+  // Never while the last frame closes.
+  EXPECT_CALL(*controllers_[1], ShowReviewDialog(_)).Times(0);
+  manager_.ProcessFrameDestroy(1);
+  EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(ManagerTest, NoReviewPromptWhenNotDue) {
+  manager_.services().should_show_review = [] { return false; };
+  Create(1);
+  Create(2);
+  EXPECT_CALL(*controllers_[2], ShowReviewDialog(_)).Times(0);
+  manager_.ProcessFrameDestroy(1);
+}
+
+TEST_F(ManagerTest, EndOfInputClosesEveryFrameInAscendingOrder) {
+  for (int i = 1; i <= 3; ++i)
+    Create(i);
+  // Closing destroys the window at once, which removes the frame re-entrantly.
+  for (auto& [id, controller] : controllers_)
+    controller->on_close = [this](int frame_id) { manager_.ProcessFrameDestroy(frame_id); };
+  EXPECT_TRUE(manager_.QuitExtension());
+  EXPECT_EQ(closed_, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(manager_.GetFrameCount(), 0);
+  EXPECT_TRUE(manager_.channel().IsStopped());
+  EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(ManagerTest, EndOfInputSurvivesAFrameThatClosesAnother) {
+  for (int i = 1; i <= 3; ++i)
+    Create(i);
+  controllers_[1]->on_close = [this](int frame_id) {
+    manager_.ProcessFrameDestroy(frame_id);
+    manager_.ProcessFrameDestroy(2);
+  };
+  controllers_[3]->on_close = [this](int frame_id) { manager_.ProcessFrameDestroy(frame_id); };
+  EXPECT_TRUE(manager_.QuitExtension());
+  EXPECT_EQ(closed_, (std::vector<int>{1, 3}));
+  EXPECT_EQ(manager_.GetFrameCount(), 0);
+}
+
+TEST_F(ManagerTest, FindOtherFrameIdPicksTheLargestDifferentId) {
+  EXPECT_EQ(manager_.FindOtherFrameId(1), -1);
+  Create(1);
+  EXPECT_EQ(manager_.FindOtherFrameId(1), -1);
+  Create(2);
+  Create(3);
+  EXPECT_EQ(manager_.FindOtherFrameId(3), 2);
+  EXPECT_EQ(manager_.FindOtherFrameId(1), 3);
+  int first = 0;
+  ASSERT_TRUE(manager_.GetFirstFrameId(&first));
+  EXPECT_EQ(first, 1);
+}
+
+class BlockingCallback : public IThreadRunCallBack {
+ public:
+  void Run(CThreadRun*, int param) override {
+    started_with = param;
+    ::SetEvent(started.get());
+    ::WaitForSingleObject(release.get(), 10000);
+    finished = true;
+  }
+  unique_handle started{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  unique_handle release{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<int> started_with{-1};
+  std::atomic<bool> finished{false};
+};
+
+bool WaitUntilStopped(CThreadRun* thread) {
+  for (int i = 0; i < 500 && thread->IsRunning(); ++i)
+    ::Sleep(10);
+  return !thread->IsRunning();
+}
+
+TEST(ThreadRunTest, ThreadClearsItselfWhenTheCallbackReturns) {
+  BlockingCallback callback;
+  CThreadRun thread;
+  ASSERT_TRUE(thread.Start(&callback, 7));
+  ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(callback.started_with, 7);
+  EXPECT_TRUE(thread.IsRunning());
+  ::SetEvent(callback.release.get());
+  EXPECT_TRUE(WaitUntilStopped(&thread));
+  EXPECT_TRUE(callback.finished);
+}
+
+TEST(ThreadRunTest, StopEndsABlockedThread) {
+  BlockingCallback callback;
+  CThreadRun thread;
+  ASSERT_TRUE(thread.Start(&callback, 0));
+  ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
+  thread.Stop();
+  EXPECT_FALSE(thread.IsRunning());
+  ::Sleep(50);
+  EXPECT_FALSE(callback.finished);
+}
+
+}  // namespace
