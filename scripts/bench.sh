@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the release binaries and runs the channel benchmark under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset win32-release
+cmake --build --preset win32-release --target tabbridge echo_host
+scripts/wine-env.sh build/win32-release python3 tools/bench/bench.py \
+  build/win32-release/bin/tabbridge.exe build/win32-release/bin/echo_host.exe
