@@ -1,9 +1,12 @@
 // Benchmark baseline: the channel's framing and parsing with nothing behind
-// them. Answers every host_ping on the reader thread, without the hand-over to
-// a user-interface thread.
+// them. Answers every host_ping on the reader thread, or, with "--ui-thread",
+// after the same hand-over to a message window that the product makes.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "channel/client_notifications.h"
+#include "channel/msg_window.h"
 #include "channel/native_message.h"
 #include "channel/std_handles.h"
 
@@ -24,19 +27,35 @@ class PingAnswerer : public NativeMessage::Delegate {
     const auto text = BuildCommonResponse(params.session_id, "-1");
     return text && channel->WriteMessage(*text);
   }
+  bool QuitExtension() override {
+    ::PostQuitMessage(0);
+    return true;
+  }
   NativeMessage* channel = nullptr;
 };
 
+DWORD WINAPI ReaderThread(void* channel) {
+  static_cast<NativeMessage*>(channel)->ReadLoop();
+  return 0;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
   DetachStdHandles();
   StdChannelStream stream;
-  InlineRunner runner;
   PingAnswerer answerer;
-  NativeMessage channel(&answerer, &stream, &runner);
-  answerer.channel = &channel;
-  channel.ReadLoop();
+  if (std::wcsstr(command_line, L"--ui-thread")) {
+    NativeMessage channel(&answerer, &stream, &CMsgWindow::GetInstance());
+    answerer.channel = &channel;
+    RunMessageLoop(
+        [&] { ::CloseHandle(::CreateThread(nullptr, 0, &ReaderThread, &channel, 0, nullptr)); });
+  } else {
+    InlineRunner runner;
+    NativeMessage channel(&answerer, &stream, &runner);
+    answerer.channel = &channel;
+    channel.ReadLoop();
+  }
   CloseChannelHandles();
   return 1;
 }
