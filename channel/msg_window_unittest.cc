@@ -60,6 +60,10 @@ TEST(MsgWindowTest, SentCallOvertakesQueuedPostsAndWaits) {
     window.SendCall([&] { events.push_back("sent"); });
     send_returned = true;
   });
+  // Let both arrive before pumping: the sent call must overtake a post that
+  // is still waiting, not one already taken off the queue.
+  for (int i = 0; i < 1000 && !(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i)
+    ::Sleep(10);
   ASSERT_TRUE(PumpUntil([&] { return send_returned.load(); }));
   reader.join();
   ASSERT_TRUE(PumpUntil([&] { return events.size() == 2; }));
