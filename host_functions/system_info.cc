@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host_functions/version_text.h"
+#include "utils/log.h"
 #include "utils/scoped_handle.h"
 
 namespace {
@@ -211,4 +212,23 @@ std::wstring GetProgramFileName() {
 
 const wchar_t* GetBrowserName() {
   return L"Chrome";
+}
+
+bool IsChromeRemoveRedirectionBitmap(HWND window) {
+  return IsChromeRemoveRedirectionBitmapOn(GetSystemVersion(), window);
+}
+
+bool IsChromeRemoveRedirectionBitmapOn(int release_code, HWND window) {
+  constexpr int kWindows11 = 13;
+  constexpr LONG kNoRedirectionBitmap = 0x00200000;  // WS_EX_NOREDIRECTIONBITMAP
+  if (release_code < kWindows11) {
+    LOG(DEBUG) << L"GetSystemVersion " << release_code;
+    return false;
+  }
+  if (!window || !::IsWindow(window))
+    return false;
+  if (::GetWindowLongW(window, GWL_EXSTYLE) & kNoRedirectionBitmap)
+    return true;
+  LOG(DEBUG) << L"IsChromeRemoveRedirectionBitmap false";
+  return false;
 }

@@ -45,4 +45,10 @@ std::wstring GetProgramFileName();
 
 const wchar_t* GetBrowserName();
 
+// True when the browser window draws without a redirection bitmap, which
+// happens from Windows 11 on: a child laid over it must then be layered.
+bool IsChromeRemoveRedirectionBitmap(HWND window);
+// The same for a given release code.
+bool IsChromeRemoveRedirectionBitmapOn(int release_code, HWND window);
+
 #endif  // HOST_FUNCTIONS_SYSTEM_INFO_H_

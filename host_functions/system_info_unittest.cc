@@ -169,3 +169,21 @@ TEST(SystemInfoTest, MissingLocalizedTextIsEmpty) {
 TEST(SystemInfoTest, ProgramFileName) {
   EXPECT_EQ(GetProgramFileName(), L"tb_win_tests.exe");
 }
+
+TEST(SystemInfoTest, RedirectionBitmapMattersFromWindows11On) {
+  HWND plain = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+  HWND no_bitmap = ::CreateWindowExW(0x00200000, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                     nullptr, nullptr, nullptr);
+  ASSERT_TRUE(plain && no_bitmap);
+  ASSERT_TRUE(::GetWindowLongW(no_bitmap, GWL_EXSTYLE) & 0x00200000);
+  EXPECT_TRUE(IsChromeRemoveRedirectionBitmapOn(13, no_bitmap));
+  EXPECT_FALSE(IsChromeRemoveRedirectionBitmapOn(12, no_bitmap));
+  EXPECT_FALSE(IsChromeRemoveRedirectionBitmapOn(13, plain));
+  EXPECT_FALSE(IsChromeRemoveRedirectionBitmapOn(13, nullptr));
+  ::DestroyWindow(plain);
+  EXPECT_FALSE(IsChromeRemoveRedirectionBitmapOn(13, plain)) << "a vanished window";
+  ::DestroyWindow(no_bitmap);
+  // Wine reports Windows 7.
+  EXPECT_FALSE(IsChromeRemoveRedirectionBitmap(no_bitmap));
+}
