@@ -2,14 +2,20 @@
 
 #include <windows.h>
 
+#include <urlmon.h>
+
 #include <string>
 
 #include "engine_config/emulation_mode.h"
+#include "engine_config/feature_table.h"
+#include "engine_config/hook/hook_engine.h"
+#include "engine_config/registry_redirection.h"
 #include "host_functions/system_info.h"
 #include "utils/scoped_handle.h"
 
 namespace {
 
+constexpr wchar_t kFeatureControlKey[] = L"Software\\tabbridge\\Main\\FeatureControl\\";
 constexpr wchar_t kEmulationKey[] =
     L"Software\\tabbridge\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 
@@ -20,6 +26,40 @@ int InstalledEngineVersion() {
 bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
   return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
+}
+
+void EnableProcessFeatures() {
+  // Never freed: the switches live in urlmon and would go with it.
+  const HMODULE urlmon = LoadSystemLibrary(L"urlmon.dll");
+  if (!urlmon)
+    return;
+  const auto set_feature = reinterpret_cast<decltype(&::CoInternetSetFeatureEnabled)>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(urlmon, "CoInternetSetFeatureEnabled")));
+  if (!set_feature)
+    return;
+  for (INTERNETFEATURELIST feature :
+       {FEATURE_SECURITYBAND, FEATURE_RESTRICT_ACTIVEXINSTALL, FEATURE_MIME_HANDLING}) {
+    (void)set_feature(feature, SET_FEATURE_ON_PROCESS, TRUE);
+  }
+}
+
+void WriteFeatureValues(int engine_version, int emulation) {
+  unique_hkey feature_control;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kFeatureControlKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        feature_control.put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::wstring program = GetProgramFileName();
+  for (const FeatureValue& value :
+       FeatureValuesForEngine(engine_version, static_cast<uint32_t>(emulation))) {
+    unique_hkey feature;
+    if (::RegCreateKeyExW(feature_control.get(), value.feature, 0, nullptr, 0, KEY_SET_VALUE,
+                          nullptr, feature.put(), nullptr) != ERROR_SUCCESS) {
+      continue;
+    }
+    SetDword(feature.get(), program.c_str(), value.value);
+    SetDword(feature.get(), L"iexplore.exe", value.value);
+  }
 }
 
 }  // namespace
@@ -63,4 +103,13 @@ bool IEFeatureControl::SetEmulation(int value) {
   }
   SetDword(key.get(), L"iexplore.exe", static_cast<DWORD>(value));
   return SetDword(key.get(), GetProgramFileName().c_str(), static_cast<DWORD>(value));
+}
+
+void IEFeatureControl::Apply() {
+  // A stored mode that cannot be read leaves the engine's own default.
+  (void)GetStoredEmulation(&emulation_);
+  engine_version_ = engine_version_provider_();
+  InstallRegistryHooks();
+  EnableProcessFeatures();
+  WriteFeatureValues(engine_version_, emulation_);
 }

@@ -3,7 +3,8 @@
 
 // The document mode ("emulation") pages open in, stored per user under
 // HKCU "Software\tabbridge\Main\FeatureControl\FEATURE_BROWSER_EMULATION"
-// with this program's file name as the value name.
+// with this program's file name as the value name, and the engine's other
+// feature controls, kept beside it.
 class IEFeatureControl {
  public:
   using EngineVersionProvider = int (*)();
@@ -24,10 +25,16 @@ class IEFeatureControl {
   // Stores the mode for iexplore.exe and this program.
   [[nodiscard]] bool SetEmulation(int value);
 
+  // Configures the engine for this process, before any browser exists: takes
+  // the stored mode, redirects the engine's feature-control reads to the
+  // program's key (registry_redirection.h), switches on the process-wide
+  // features and writes the feature values the engine version calls for.
+  // Once per process; failures only leave settings out.
+  void Apply();
+
  private:
   EngineVersionProvider engine_version_provider_;
-  // What the engine was last configured with.
-  int reserved_ = 0;
+  // What Apply configured the engine with.
   int engine_version_ = 7;
   int emulation_ = 7000;
 };

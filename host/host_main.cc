@@ -7,8 +7,11 @@
 
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
+#include "channel/write_guard.h"
+#include "engine_config/ie_feature_control.h"
 #include "host/cmd_line_parser.h"
 #include "host/run_mode.h"
+#include "ie_control/intelliforms_popup_close_guard.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
@@ -16,6 +19,9 @@
 namespace {
 
 int RunExtensionMode(HINSTANCE instance) {
+  IEFeatureControl::GetInstance().Apply();
+  // Without the hook the engine's suggestion window is merely unguarded.
+  (void)InstallIntelliFormsGuard();
   (void)::OleInitialize(nullptr);
   // Loads user32's window machinery before the first window class exists.
   ::DefWindowProcW(nullptr, 0, 0, 0);
@@ -49,6 +55,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
   // Registered first so that it runs after every process-wide object is gone.
   std::atexit(&CloseChannelHandles);
   DetachStdHandles();
+  // Without the hook the detached handles alone keep others off the channel.
+  (void)InstallWriteGuard();
 
   const CCmdLineParser parser(command_line, /*case_sensitive=*/false);
   switch (ChooseRunMode(parser)) {

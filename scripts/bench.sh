@@ -8,3 +8,5 @@ cmake --preset win32-release
 cmake --build --preset win32-release --target tabbridge echo_host
 scripts/wine-env.sh build/win32-release python3 tools/bench/bench.py \
   build/win32-release/bin/tabbridge.exe build/win32-release/bin/echo_host.exe
+cmake --build --preset win32-release --target registry_bench
+scripts/wine-env.sh build/win32-release wine build/win32-release/bin/registry_bench.exe

@@ -10,7 +10,7 @@ build_dir=$(cd "$1" && pwd)
 shift
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko installers
+export WINEDLLOVERRIDES="mscoree=;winedbg.exe=d"  # no Mono installer; a crash ends the process instead of starting the debugger
 template="$root/build/wine-template"
 if [ ! -f "$template/.ready" ]; then
   rm -rf "$template"

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-// Owning wrappers for kernel handles and registry keys.
+// Owning wrappers for kernel handles, registry keys, modules and windows.
 template <typename Traits>
 class UniqueAny {
  public:
@@ -57,7 +57,23 @@ struct RegKeyTraits {
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::FreeLibrary(h); }
+};
+
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyWindow(h); }
+};
+
 using unique_handle = UniqueAny<KernelHandleTraits>;
 using unique_hkey = UniqueAny<RegKeyTraits>;
+using unique_hmodule = UniqueAny<ModuleTraits>;
+using unique_hwnd = UniqueAny<WindowTraits>;
 
 #endif  // UTILS_SCOPED_HANDLE_H_

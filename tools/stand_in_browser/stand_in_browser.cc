@@ -9,6 +9,8 @@
 //   render X Y W H        place the render window (client coordinates)
 //   render-hide|render-show
 //   minimize|restore|foreground|close
+//   post-close HWND       post WM_CLOSE to a window (decimal handle)
+//   keys                  key-down/up messages the top-level window received
 //   rects                 the windows' rectangles and the direct children
 //   quit                  end the program
 // Start: stand_in_browser.exe TITLE X Y W H RENDER_X RENDER_Y RENDER_W RENDER_H
@@ -32,7 +34,8 @@ constexpr UINT kRunCommand = WM_APP + 1;
 HWND g_top = nullptr;
 HWND g_render = nullptr;
 HWND g_d3d = nullptr;
-HWND g_control = nullptr;  // receives the commands; outlives the top window
+HWND g_control = nullptr;         // receives the commands; outlives the top window
+std::vector<std::string> g_keys;  // "down:27:65537" for each key message
 
 std::string JsonString(const std::wstring& text) {
   std::string out = "\"";
@@ -116,6 +119,17 @@ std::string Execute(const std::wstring& line) {
     ::ShowWindow(g_top, SW_RESTORE);
   } else if (verb == L"foreground") {
     ::SetForegroundWindow(g_top);
+  } else if (verb == L"post-close") {
+    unsigned long long handle = 0;
+    in >> handle;
+    const bool posted =
+        ::PostMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(handle)), WM_CLOSE, 0, 0);
+    return posted ? "{\"ok\":true}" : "{\"ok\":false,\"error\":\"post failed\"}";
+  } else if (verb == L"keys") {
+    std::string out = "{\"ok\":true,\"keys\":[";
+    for (size_t i = 0; i < g_keys.size(); ++i)
+      out += (i ? ",\"" : "\"") + g_keys[i] + "\"";
+    return out + "]}";
   } else if (verb == L"close") {
     ::DestroyWindow(g_top);
     return "{\"ok\":true}";
@@ -135,6 +149,14 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
     auto* line = reinterpret_cast<std::wstring*>(wparam);
     *reinterpret_cast<std::string*>(lparam) = Execute(*line);
     return 0;
+  }
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK TopProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_KEYDOWN || message == WM_KEYUP) {
+    g_keys.push_back(std::string(message == WM_KEYDOWN ? "down:" : "up:") + std::to_string(wparam) +
+                     ":" + std::to_string(lparam));
   }
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
@@ -204,7 +226,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   const auto arg = [&](int i) { return static_cast<int>(std::wcstol(argv[i], nullptr, 10)); };
 
   Register(L"StandInBrowserControl", ControlProc, COLOR_WINDOW);
-  Register(L"Chrome_WidgetWin_1", DefWindowProcW, COLOR_BTNFACE);
+  Register(L"Chrome_WidgetWin_1", TopProc, COLOR_BTNFACE);
   Register(L"Chrome_RenderWidgetHostHWND", RenderProc, COLOR_WINDOW);
   Register(L"Intermediate D3D Window", DefWindowProcW, COLOR_WINDOW);
   g_control = ::CreateWindowExW(0, L"StandInBrowserControl", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,

@@ -1,0 +1,181 @@
+#include "ie_control/intelliforms_popup_close_guard.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "engine_config/hook/hook_engine.h"
+#include "tests/child_process.h"
+#include "tests/outside_caller/outside_caller.h"
+#include "tests/scoped_registry_backup.h"
+#include "utils/scoped_handle.h"
+
+// The hook is permanent, so the guard runs in a child process: a copy of this
+// program under a name of its own, for which Wine is told to load the
+// engine's frame module from our file. The copy of the outside caller named
+// "ieframe.dll" then stands in for the engine's frame module, and calls from
+// it count as the engine's. A routine's result is 0, or the line of the first
+// check that failed.
+#define CHILD_CHECK(condition) \
+  if (!(condition))            \
+  return __LINE__
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr wchar_t kChildName[] = L"tb_popup_guard_child.exe";
+constexpr wchar_t kFrameModule[] = L"ieframe.dll";
+constexpr wchar_t kSuggestionClass[] = L"IntelliFormClass";
+constexpr wchar_t kSuggestionName[] = L"IntelliFormProxy";
+// Attempts at timing a creation inside the guard before giving up; a single
+// one fails only when the machine stalls for most of a second.
+constexpr int kAttempts = 5;
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return fs::path(std::wstring(path, length)).parent_path().wstring();
+}
+
+// Creates a message-only window through `caller`; null when refused.
+unique_hwnd Create(const OutsideCaller& caller, const wchar_t* class_name, const wchar_t* name) {
+  return unique_hwnd(caller.create_window_ex_w(0, class_name, name, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                               nullptr, ::GetModuleHandleW(nullptr), nullptr));
+}
+
+struct Callers {
+  OutsideCaller engine;
+  OutsideCaller other;
+  ATOM atom;
+};
+
+std::optional<Callers> Prepare() {
+  WNDCLASSW window_class = {};
+  window_class.lpfnWndProc = ::DefWindowProcW;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.lpszClassName = kSuggestionClass;
+  const ATOM atom = ::RegisterClassW(&window_class);
+  std::optional<OutsideCaller> engine = OutsideCaller::Load(OwnFolder() + L"\\" + kFrameModule);
+  std::optional<OutsideCaller> other =
+      OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
+  if (!atom || !engine || !other)
+    return std::nullopt;
+  return Callers{std::move(*engine), std::move(*other), atom};
+}
+
+TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
+  std::optional<Callers> callers = Prepare();
+  CHILD_CHECK(callers);
+  // The stand-in really is what the process knows as the frame module.
+  CHILD_CHECK(
+      IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->engine.create_window_ex_w)));
+  CHILD_CHECK(
+      !IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->other.create_window_ex_w)));
+  CHILD_CHECK(InstallIntelliFormsGuard());
+  CHILD_CHECK(!InstallIntelliFormsGuard());
+
+  // Before the first script close nothing is refused.
+  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
+
+  bool timed = false;
+  for (int attempt = 0; attempt < kAttempts && !timed; ++attempt) {
+    const DWORD before = ::GetTickCount();
+    MarkPopupClose();
+    unique_hwnd from_engine = Create(callers->engine, kSuggestionClass, kSuggestionName);
+    unique_hwnd any_case = Create(callers->engine, L"INTELLIFORMCLASS", L"intelliformproxy");
+    unique_hwnd from_other = Create(callers->other, kSuggestionClass, kSuggestionName);
+    unique_hwnd by_atom = Create(callers->engine, MAKEINTATOM(callers->atom), kSuggestionName);
+    unique_hwnd unnamed = Create(callers->engine, kSuggestionClass, nullptr);
+    unique_hwnd other_name = Create(callers->engine, kSuggestionClass, L"IntelliFormProxy ");
+    // Only when every creation fell inside the guard is the outcome certain.
+    if (::GetTickCount() - before > 800)
+      continue;
+    timed = true;
+    CHILD_CHECK(!from_engine);
+    CHILD_CHECK(!any_case);
+    CHILD_CHECK(from_other);
+    CHILD_CHECK(by_atom);
+    CHILD_CHECK(unnamed);
+    CHILD_CHECK(other_name);
+  }
+  CHILD_CHECK(timed);
+
+  // Once the guard has run out the engine gets its window again.
+  const DWORD marked_by = ::GetTickCount();
+  for (int wait = 0; wait < 40 && ::GetTickCount() - marked_by <= 800; ++wait)
+    ::Sleep(50);
+  CHILD_CHECK(::GetTickCount() - marked_by > 800);
+  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
+  return 0;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+class IntelliFormsPopupCloseGuardTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::error_code error;
+    folder_ = fs::temp_directory_path(error) /
+              ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
+    fs::remove_all(folder_, error);
+    ASSERT_TRUE(fs::create_directories(folder_, error)) << error.message();
+    program_ = folder_ / kChildName;
+    ASSERT_TRUE(fs::copy_file(CurrentTestProgram(), program_, error)) << error.message();
+    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), OutsideCaller::kFileName));
+    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), kFrameModule));
+
+    const wchar_t native[] = L"native,builtin";
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"ieframe", REG_SZ, native,
+                                sizeof(native)),
+              ERROR_SUCCESS);
+    const DWORD debug = 0;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
+                                &debug, sizeof(debug)),
+              ERROR_SUCCESS);
+  }
+
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(folder_, error);
+  }
+
+  static constexpr wchar_t kOverridesKey[] =
+      L"Software\\Wine\\AppDefaults\\tb_popup_guard_child.exe\\DllOverrides";
+  ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
+  ScopedRegistryKeyBackup settings_{HKEY_CURRENT_USER, L"Software\\tabbridge"};
+  fs::path folder_;
+  fs::path program_;
+};
+
+}  // namespace
+
+TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
+  EXPECT_EQ(RunChild(program_.wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"), 0u);
+
+  // Every close is logged with its tick, every refusal with its distance
+  // from the close; refusals happen only within the guard.
+  const std::string log = ReadFile(folder_ / "log" / "tb_popup_guard_child.exe.log");
+  static const std::regex kMark(R"(\] IntelliFormsPopupCloseGuard MarkPopupClose tick \d+\r\n)");
+  static const std::regex kBlock(
+      R"(\] IntelliFormsPopupCloseGuard Block CreateWindowExW elapsed (\d+)\r\n)");
+  EXPECT_TRUE(std::regex_search(log, kMark)) << log;
+  int blocks = 0;
+  for (auto it = std::sregex_iterator(log.begin(), log.end(), kBlock); it != std::sregex_iterator();
+       ++it, ++blocks) {
+    EXPECT_LE(std::stoul((*it)[1]), 800u);
+  }
+  EXPECT_GE(blocks, 2) << log;
+}

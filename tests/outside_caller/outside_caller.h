@@ -1,0 +1,61 @@
+#ifndef TESTS_OUTSIDE_CALLER_OUTSIDE_CALLER_H_
+#define TESTS_OUTSIDE_CALLER_OUTSIDE_CALLER_H_
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "utils/scoped_handle.h"
+
+// tb_outside_caller.dll: each export makes one platform call, so that the
+// call comes from a module other than the test program, as the engine's
+// calls do. Built without sibling-call optimisation, so the platform
+// function returns into the library rather than straight to its caller.
+extern "C" {
+using OutsideWriteFileFunction = BOOL(HANDLE file, const void* data, DWORD size, DWORD* written);
+using OutsideRegOpenKeyExWFunction =
+    LSTATUS(HKEY key, const wchar_t* subkey, DWORD options, REGSAM access, HKEY* result);
+using OutsideRegQueryValueExWFunction =
+    LSTATUS(HKEY key, const wchar_t* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+using OutsideRegQueryValueExAFunction =
+    LSTATUS(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+using OutsideCreateWindowExWFunction = HWND(DWORD ex_style,
+                                            const wchar_t* class_name,
+                                            const wchar_t* window_name,
+                                            DWORD style,
+                                            int x,
+                                            int y,
+                                            int width,
+                                            int height,
+                                            HWND parent,
+                                            HMENU menu,
+                                            HINSTANCE instance,
+                                            void* param);
+}
+
+// The library loaded from a path, with its exports.
+class OutsideCaller {
+ public:
+  static constexpr wchar_t kFileName[] = L"tb_outside_caller.dll";
+
+  // Nothing when the library or one of its exports is missing.
+  static std::optional<OutsideCaller> Load(const std::wstring& path = kFileName);
+
+  OutsideWriteFileFunction* write_file = nullptr;
+  OutsideRegOpenKeyExWFunction* reg_open_key_ex_w = nullptr;
+  OutsideRegQueryValueExWFunction* reg_query_value_ex_w = nullptr;
+  OutsideRegQueryValueExAFunction* reg_query_value_ex_a = nullptr;
+  OutsideCreateWindowExWFunction* create_window_ex_w = nullptr;
+
+  HMODULE module() const { return module_.get(); }
+
+ private:
+  unique_hmodule module_;
+};
+
+// Copies the library to `folder` under the name `file_name` (for example
+// that of an engine module whose calls are told apart by their module).
+[[nodiscard]] bool CopyOutsideCaller(const std::wstring& folder, const std::wstring& file_name);
+
+#endif  // TESTS_OUTSIDE_CALLER_OUTSIDE_CALLER_H_

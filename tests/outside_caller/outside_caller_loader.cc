@@ -1,0 +1,40 @@
+#include "tests/outside_caller/outside_caller.h"
+
+namespace {
+
+template <typename Function>
+bool Resolve(HMODULE module, const char* name, Function** function) {
+  *function =
+      reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+  return *function != nullptr;
+}
+
+std::wstring TestProgramFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return std::wstring();
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+}  // namespace
+
+std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
+  OutsideCaller caller;
+  caller.module_.reset(::LoadLibraryW(path.c_str()));
+  const HMODULE module = caller.module_.get();
+  if (!module || !Resolve(module, "OutsideWriteFile", &caller.write_file) ||
+      !Resolve(module, "OutsideRegOpenKeyExW", &caller.reg_open_key_ex_w) ||
+      !Resolve(module, "OutsideRegQueryValueExW", &caller.reg_query_value_ex_w) ||
+      !Resolve(module, "OutsideRegQueryValueExA", &caller.reg_query_value_ex_a) ||
+      !Resolve(module, "OutsideCreateWindowExW", &caller.create_window_ex_w)) {
+    return std::nullopt;
+  }
+  return caller;
+}
+
+bool CopyOutsideCaller(const std::wstring& folder, const std::wstring& file_name) {
+  const std::wstring source = TestProgramFolder() + OutsideCaller::kFileName;
+  return ::CopyFileW(source.c_str(), (folder + L"\\" + file_name).c_str(), FALSE) != FALSE;
+}
