@@ -11,6 +11,7 @@
 #include "engine_config/ie_feature_control.h"
 #include "host/cmd_line_parser.h"
 #include "host/run_mode.h"
+#include "ie_control/ie_control.h"
 #include "ie_control/intelliforms_popup_close_guard.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
@@ -28,6 +29,8 @@ int RunExtensionMode(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   app_module::Init(instance);
+  // Fails only when the class name is taken; frames would then have no page.
+  (void)CIEControl::RegisterHostWindowClass();
 
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 

@@ -1,0 +1,21 @@
+#ifndef TOOLS_STAND_IN_ENGINE_JOURNAL_H_
+#define TOOLS_STAND_IN_ENGINE_JOURNAL_H_
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "tools/stand_in_engine/journal_line.h"
+
+// Names the file the engine appends its journal to (README.md lists the
+// records). Tests of the real product read it; unset, nothing is written.
+inline constexpr wchar_t kJournalVariable[] = L"STAND_IN_ENGINE_JOURNAL";
+
+void Journal(std::wstring_view record, std::initializer_list<JournalField> fields = {});
+
+// "0x800C0005": HRESULTs and flags as the journal writes them.
+std::wstring HexCode(DWORD code);
+
+#endif  // TOOLS_STAND_IN_ENGINE_JOURNAL_H_

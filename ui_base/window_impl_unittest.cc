@@ -1,0 +1,199 @@
+#include "ui_base/window_impl.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui_base/ax_test_util.h"
+
+namespace {
+
+constexpr UINT kAnswered = WM_APP + 1;  // handled, answers 42
+constexpr UINT kPassedOn = WM_APP + 2;  // seen, then passed on
+constexpr UINT kDestroySelf = WM_APP + 3;
+
+const WindowClassInfo kTestClass = {L"TabBridge_WindowImplTest", CS_DBLCLKS, nullptr, IDC_ARROW};
+
+class Recorder : public WindowImpl {
+ public:
+  explicit Recorder(std::vector<std::string>* log, const char* name) : log_(log), name_(name) {}
+
+  HWND Create(HWND parent = nullptr, DWORD style = WS_POPUP) {
+    return CreateWindowOfClass(kTestClass, parent, RECT{0, 0, 100, 100}, style, 0, 7);
+  }
+  bool Subclass(HWND hwnd) { return SubclassWindow(hwnd); }
+
+  std::function<void(HWND)> on_final_message;
+
+  TB_BEGIN_MSG_MAP()
+  TB_MESSAGE_HANDLER(kAnswered, OnAnswered)
+  TB_MESSAGE_HANDLER(kPassedOn, OnPassedOn)
+  TB_MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
+  TB_MESSAGE_HANDLER(WM_NCDESTROY, OnNcDestroy)
+  TB_END_MSG_MAP()
+
+ protected:
+  void OnFinalMessage(HWND hwnd) override {
+    log_->push_back(name_ + " final");
+    if (on_final_message)
+      on_final_message(hwnd);
+  }
+
+ private:
+  LRESULT OnAnswered(UINT, WPARAM, LPARAM, bool&) {
+    log_->push_back(name_ + " answered");
+    return 42;
+  }
+  LRESULT OnPassedOn(UINT, WPARAM, LPARAM, bool& handled) {
+    log_->push_back(name_ + " passed on");
+    handled = false;
+    return 0;
+  }
+  LRESULT OnDestroySelf(UINT, WPARAM, LPARAM, bool&) {
+    ::DestroyWindow(hwnd());
+    log_->push_back(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
+    return 5;
+  }
+  LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, bool& handled) {
+    log_->push_back(name_ + " ncdestroy");
+    handled = false;
+    return 0;
+  }
+
+  std::vector<std::string>* log_;
+  std::string name_;
+};
+
+// Answers kPassedOn itself, so the test sees what reaches the previous proc.
+LRESULT CALLBACK PreviousProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kPassedOn)
+    return 99;
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+TEST(WindowImplTest, MessageMapAnswersAndPassesTheRestToTheDefault) {
+  std::vector<std::string> log;
+  Recorder owner(&log, "owner");
+  const HWND hwnd = owner.Create();
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(owner.hwnd(), hwnd);
+  EXPECT_EQ(::GetDlgCtrlID(hwnd), 0);  // a pop-up has no control id
+  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 42);
+  EXPECT_EQ(::SendMessageW(hwnd, kPassedOn, 0, 0), 0);
+  ::SetWindowTextW(hwnd, L"title");  // default handling of the rest
+  wchar_t text[16] = L"";
+  ::GetWindowTextW(hwnd, text, 16);
+  EXPECT_STREQ(text, L"title");
+  ::DestroyWindow(hwnd);
+  EXPECT_EQ(log, (std::vector<std::string>{"owner answered", "owner passed on", "owner ncdestroy",
+                                           "owner final"}));
+  EXPECT_EQ(owner.hwnd(), nullptr);
+}
+
+TEST(WindowImplTest, ChildGetsItsParentAndControlId) {
+  std::vector<std::string> log;
+  unique_hwnd parent = CreatePlainWindow();
+  Recorder child(&log, "child");
+  const HWND hwnd = child.Create(parent.get(), WS_CHILD);
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(::GetParent(hwnd), parent.get());
+  EXPECT_EQ(::GetDlgCtrlID(hwnd), 7);
+  parent.reset();
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(child.hwnd(), nullptr);
+}
+
+TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
+  std::vector<std::string> log;
+  Recorder owner(&log, "owner");
+  const HWND hwnd = owner.Create();
+  ASSERT_NE(hwnd, nullptr);
+  Recorder front(&log, "front");
+  ASSERT_TRUE(front.Subclass(hwnd));
+  EXPECT_EQ(front.hwnd(), hwnd);
+
+  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 42);
+  EXPECT_EQ(::SendMessageW(hwnd, kPassedOn, 0, 0), 0);
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"front answered", "front passed on", "owner passed on"}));
+
+  // One subclass per window.
+  Recorder second(&log, "second");
+  EXPECT_FALSE(second.Subclass(hwnd));
+  EXPECT_FALSE(second.Subclass(nullptr));
+
+  log.clear();
+  ::DestroyWindow(hwnd);
+  EXPECT_EQ(log, (std::vector<std::string>{"front ncdestroy", "owner ncdestroy", "owner final",
+                                           "front final"}));
+}
+
+TEST(WindowImplTest, SubclassOfAForeignWindowChainsToItsProcedure) {
+  std::vector<std::string> log;
+  unique_hwnd window = CreatePlainWindow();
+  ::SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviousProc));
+  {
+    Recorder front(&log, "front");
+    ASSERT_TRUE(front.Subclass(window.get()));
+    EXPECT_EQ(::SendMessageW(window.get(), kPassedOn, 0, 0), 99);
+    EXPECT_NE(::GetWindowLongPtrW(window.get(), GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(&PreviousProc));
+  }
+  // The object went first: the window has its own procedure back.
+  EXPECT_EQ(::GetWindowLongPtrW(window.get(), GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(&PreviousProc));
+  EXPECT_EQ(::SendMessageW(window.get(), kPassedOn, 0, 0), 99);
+  EXPECT_EQ(log, (std::vector<std::string>{"front passed on"}));
+}
+
+TEST(WindowImplTest, WindowOutlivingItsObjectFallsBackToTheDefault) {
+  std::vector<std::string> log;
+  HWND hwnd = nullptr;
+  {
+    Recorder owner(&log, "owner");
+    hwnd = owner.Create();
+    ASSERT_NE(hwnd, nullptr);
+  }
+  EXPECT_TRUE(::IsWindow(hwnd));
+  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 0);
+  ::DestroyWindow(hwnd);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST(WindowImplTest, FinalMessageWaitsForTheHandlerThatDestroyedTheWindow) {
+  std::vector<std::string> log;
+  Recorder owner(&log, "owner");
+  const HWND hwnd = owner.Create();
+  ASSERT_NE(hwnd, nullptr);
+  EXPECT_EQ(::SendMessageW(hwnd, kDestroySelf, 0, 0), 5);
+  EXPECT_EQ(log, (std::vector<std::string>{"owner ncdestroy", "owner after destroy, hwnd null",
+                                           "owner final"}));
+  EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(WindowImplTest, ObjectMayDeleteItselfInItsFinalMessage) {
+  std::vector<std::string> log;
+  auto* owner = new Recorder(&log, "owner");
+  owner->on_final_message = [owner](HWND) { delete owner; };
+  const HWND hwnd = owner->Create();
+  ASSERT_NE(hwnd, nullptr);
+  ::SendMessageW(hwnd, kDestroySelf, 0, 0);
+  EXPECT_EQ(log.back(), "owner final");
+}
+
+TEST(WindowImplTest, ClassRegisteredWithAnotherProcedureIsRefused) {
+  WNDCLASSEXW foreign = {sizeof(foreign)};
+  foreign.lpfnWndProc = ::DefWindowProcW;
+  foreign.hInstance = ::GetModuleHandleW(nullptr);
+  foreign.lpszClassName = L"TabBridge_WindowImplForeign";
+  ASSERT_NE(::RegisterClassExW(&foreign), 0);
+  const WindowClassInfo info = {L"TabBridge_WindowImplForeign", 0, nullptr, nullptr};
+  EXPECT_FALSE(WindowImpl::RegisterWindowClass(info));
+  EXPECT_TRUE(WindowImpl::RegisterWindowClass(kTestClass));
+  EXPECT_TRUE(WindowImpl::RegisterWindowClass(kTestClass));  // once is enough
+  ::UnregisterClassW(foreign.lpszClassName, foreign.hInstance);
+}
+
+}  // namespace
