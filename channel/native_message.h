@@ -21,6 +21,8 @@ class NativeMessage {
   // Outgoing payloads must stay below 1 MiB.
   static constexpr size_t kMaxOutgoingPayload = 0xFFFFF;
 
+  class ClientDelegate;
+
   // The request operations, in fixed slot order. Every slot defaults to doing
   // nothing so that implementers override only what they serve.
   class Delegate {

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
@@ -13,6 +14,7 @@
 #include "host/run_mode.h"
 #include "ie_control/ie_control.h"
 #include "ie_control/intelliforms_popup_close_guard.h"
+#include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
@@ -32,6 +34,10 @@ int RunExtensionMode(HINSTANCE instance) {
   // Fails only when the class name is taken; frames would then have no page.
   (void)CIEControl::RegisterHostWindowClass();
 
+  CMainFrameControllerManager::GetInstance().services().create_controller = [](int frame_id) {
+    return std::make_unique<CMainFrameController>(frame_id,
+                                                  &CMainFrameControllerManager::GetInstance());
+  };
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 
   app_module::Term();

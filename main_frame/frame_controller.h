@@ -4,15 +4,23 @@
 #include <functional>
 #include <memory>
 
+#include "channel/client_delegate.h"
 #include "channel/native_message.h"
 
+class CMainFrame;
+
 // What the manager needs of the controller of one frame: the per-frame
-// request operations plus the few calls the manager makes itself.
-class IFrameController : public NativeMessage::Delegate {
+// request operations, the frame's notifications (its id, the rating prompt)
+// and what a window opened from the frame is made of.
+class IFrameController : public NativeMessage::Delegate, public NativeMessage::ClientDelegate {
  public:
-  virtual int GetFrameId() const = 0;
-  // Shows the rating prompt over this frame.
-  virtual void ShowReviewDialog(bool from_banner) {}
+  int GetFrameId() const override = 0;
+  // The record the frame was created from; null while there is no frame.
+  virtual const CreateParams* GetCreateParams() const { return nullptr; }
+  // Creates the frame's hidden window from an opener's record, without an
+  // answer or a navigation, unless a frame exists already; `frame` receives
+  // the frame either way.
+  virtual void CreateFrameFrom(const CreateParams& params, CMainFrame** frame) { *frame = nullptr; }
 };
 
 using FrameControllerFactory = std::function<std::unique_ptr<IFrameController>(int frame_id)>;

@@ -267,6 +267,21 @@ bool CMainFrameControllerManager::RemoveController(int frame_id) {
   return true;
 }
 
+bool CMainFrameControllerManager::CreateNewFrame(int opener_frame_id,
+                                                 int* new_frame_id,
+                                                 CMainFrame** frame) {
+  IFrameController* opener = GetFrameController(opener_frame_id);
+  const CreateParams* opener_params = opener ? opener->GetCreateParams() : nullptr;
+  if (!opener_params)
+    return false;
+  IFrameController* controller = CreateController();
+  if (!controller)
+    return false;
+  controller->CreateFrameFrom(*opener_params, frame);
+  *new_frame_id = controller->GetFrameId();
+  return true;
+}
+
 void CMainFrameControllerManager::ProcessFrameDestroy(int frame_id) {
   LOG(DEBUG) << L"ProcessFrameDestroy FrameId " << frame_id;
   int review_frame_id = -1;

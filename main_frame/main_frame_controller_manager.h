@@ -83,6 +83,11 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
   int FindOtherFrameId(int frame_id);
   bool RemoveController(int frame_id);
 
+  // A frame for a window that the opener's page opens: made from a copy of
+  // the opener's create record, not navigated, nothing sent. False when the
+  // opener is unknown or has no frame.
+  [[nodiscard]] bool CreateNewFrame(int opener_frame_id, int* new_frame_id, CMainFrame** frame);
+
   // The frame's window has received its final message.
   void ProcessFrameDestroy(int frame_id);
   void QuitMessageLoop();

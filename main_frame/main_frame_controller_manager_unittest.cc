@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,12 @@ class FakeController : public IFrameController {
   MOCK_METHOD(bool, CrxCreate, (const CreateParams&), (override));
   MOCK_METHOD(bool, CrxAttach, (const AttachParams&), (override));
   MOCK_METHOD(bool, CrxReSize, (int, int, int), (override));
-  MOCK_METHOD(void, ShowReviewDialog, (bool), (override));
+  MOCK_METHOD(bool, ShowReviewDialog, (bool), (override));
+  const CreateParams* GetCreateParams() const override { return create_params.get(); }
+  void CreateFrameFrom(const CreateParams& params, CMainFrame** frame) override {
+    created_from = params;
+    *frame = reinterpret_cast<CMainFrame*>(this);
+  }
   bool CrxClose(int frame_id, int session_id) override {
     closed_->push_back(frame_id);
     last_close_session = session_id;
@@ -66,6 +72,8 @@ class FakeController : public IFrameController {
   }
   std::function<void(int)> on_close;
   int last_close_session = 0;
+  std::unique_ptr<CreateParams> create_params;
+  std::optional<CreateParams> created_from;
 
  private:
   int id_;
@@ -300,6 +308,31 @@ TEST_F(ManagerTest, FindOtherFrameIdPicksTheLargestDifferentId) {
   int first = 0;
   ASSERT_TRUE(manager_.GetFirstFrameId(&first));
   EXPECT_EQ(first, 1);
+}
+
+TEST_F(ManagerTest, NewFrameIsMadeFromTheOpenersRecord) {
+  Create(1);
+  CMainFrame* frame = nullptr;
+  int new_frame_id = 0;
+  // An opener that has no frame yet has no record to copy.
+  EXPECT_FALSE(manager_.CreateNewFrame(1, &new_frame_id, &frame));
+  EXPECT_FALSE(manager_.CreateNewFrame(8, &new_frame_id, &frame));
+  EXPECT_EQ(manager_.GetFrameCount(), 1);
+
+  controllers_[1]->create_params = std::make_unique<CreateParams>();
+  controllers_[1]->create_params->port = "opener-port";
+  controllers_[1]->create_params->url = "http://opener/";
+  controllers_[1]->create_params->f12 = false;
+  ASSERT_TRUE(manager_.CreateNewFrame(1, &new_frame_id, &frame));
+  EXPECT_EQ(new_frame_id, 2);
+  ASSERT_NE(manager_.GetFrameController(2), nullptr);
+  FakeController* opened = controllers_[2];
+  EXPECT_EQ(frame, reinterpret_cast<CMainFrame*>(opened));
+  ASSERT_TRUE(opened->created_from.has_value());
+  EXPECT_EQ(opened->created_from->port, "opener-port");
+  EXPECT_EQ(opened->created_from->url, "http://opener/");
+  EXPECT_FALSE(opened->created_from->f12);
+  EXPECT_TRUE(stream_.Messages().empty()) << "a new window is announced by its caller";
 }
 
 class BlockingCallback : public IThreadRunCallBack {

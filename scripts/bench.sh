@@ -10,3 +10,8 @@ scripts/wine-env.sh build/win32-release python3 tools/bench/bench.py \
   build/win32-release/bin/tabbridge.exe build/win32-release/bin/echo_host.exe
 cmake --build --preset win32-release --target registry_bench
 scripts/wine-env.sh build/win32-release wine build/win32-release/bin/registry_bench.exe
+cmake --build --preset win32-release --target tabbridge stand_in_engine
+scripts/wine-env.sh build/win32-release env \
+  TABBRIDGE_EXE=build/win32-release/bin/tabbridge.exe \
+  STAND_IN_ENGINE_DLL=build/win32-release/bin/stand_in_engine.dll \
+  python3 tools/bench/frames_bench.py

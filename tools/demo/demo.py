@@ -1,22 +1,25 @@
 """A scripted extension session against tabbridge.exe, as the browser runs it:
-the extension's origin as argument, requests on stdin, replies on stdout."""
+the extension's origin as argument, requests on stdin, replies on stdout.
+The page comes from a loopback server, the stand-in engine plays the
+WebBrowser control and a stand-in browser window holds the tab."""
 
 import json
 import os
+import subprocess
 import sys
+import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tests", "e2e"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "stand_in_engine"))
 from host_process import HostCopy, HostProcess  # noqa: E402
+from loopback_server import LoopbackServer  # noqa: E402
+from register import StandInEngine  # noqa: E402
+from stand_in_browser import StandInBrowser  # noqa: E402
 
-SESSION = [
-    ({"action": "host_ping", "session_id": 1}, True),
-    ({"action": "host_check_version", "session_id": 2, "version": "2.26.20.0"}, True),
-    ({"action": "host_check_version", "session_id": 3, "version": "2.25.0.0"}, True),
-    ({"action": "host_get_default_emulation", "session_id": 4}, True),
-    ({"action": "host_set_emulation", "session_id": 5, "mode": 11001}, True),
-    ({"action": "host_whatever", "session_id": 6}, True),
-    ({"action": "host_close", "frame_id": 42, "session_id": 7}, False),
-]
+BROWSER_TITLE = "Intranet Portal - Chrome"
+PAGE = ("<!DOCTYPE html><html><head><title>%s</title></head>"
+        "<body><h1>%s</h1></body></html>")
 
 
 def show(arrow, text):
@@ -27,25 +30,81 @@ def show(arrow, text):
     print("%s %s" % (arrow, text), flush=True)
 
 
+class Session:
+    def __init__(self, host):
+        self.host = host
+
+    def send(self, request):
+        show("extension -> host:", json.dumps(request))
+        self.host.send(request)
+
+    def receive_until(self, action, quiet=0.7):
+        """Prints what the host says until `action` came and it falls quiet."""
+        seen = False
+        while True:
+            try:
+                text = self.host.read_text(timeout=quiet if seen else 20)
+            except AssertionError:
+                if seen:
+                    return
+                raise
+            if text is None:
+                return
+            show("host -> extension:", text)
+            seen = seen or json.loads(text)["action"] == action
+
+
+def screenshot(path):
+    dump = subprocess.run(["xwd", "-root", "-silent"], stdout=subprocess.PIPE, check=True,
+                          timeout=30).stdout
+    subprocess.run(["/usr/bin/convert", "xwd:-", path], input=dump, check=True, timeout=60)
+    print("screenshot of the display: %s" % path, flush=True)
+
+
 def main():
-    copy = HostCopy(sys.argv[1])
-    host = HostProcess(copy.exe)
-    try:
-        print("started tabbridge.exe %s" % " ".join(host.proc.args[2:]), flush=True)
-        for request, answered in SESSION:
-            show("extension -> host:", json.dumps(request))
-            host.send(request)
-            if answered:
+    exe, shot = sys.argv[1], sys.argv[2]
+    server = LoopbackServer()
+    server.add_page("/portal", PAGE % ("Intranet Portal", "Legacy intranet portal"))
+    server.add_page("/reports", PAGE % ("Quarterly Reports", "Reports shown in IE mode"))
+    copy = HostCopy(exe)
+    with StandInEngine():
+        browser = StandInBrowser(BROWSER_TITLE)
+        host = HostProcess(copy.exe)
+        session = Session(host)
+        try:
+            print("started tabbridge.exe %s" % " ".join(host.proc.args[2:]), flush=True)
+            for request in ({"action": "host_ping", "session_id": 1},
+                            {"action": "host_check_version", "session_id": 2,
+                             "version": "2.26.20.0"},
+                            {"action": "host_get_default_emulation", "session_id": 3}):
+                session.send(request)
                 show("host -> extension:", host.read_text())
-            else:
-                host.expect_silence(0.5)
-                print("   (no answer expected)", flush=True)
-        print("extension closes the channel", flush=True)
-        host.close_input()
-        print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
-    finally:
-        host.kill()
-        copy.remove()
+            session.send({"action": "host_create", "session_id": 4, "width": 984, "height": 600,
+                          "port": "demo-port", "title": "Intranet Portal",
+                          "url": server.url("/portal"), "cookie": "demo%3Dyes"})
+            session.receive_until("client_title_change")
+            session.send({"action": "host_attach", "frame_id": 1, "title": "Intranet Portal",
+                          "width": 984, "height": 600})
+            session.receive_until("client_attach_state")
+            browser.command("render 0 80 900 560")
+            session.send({"action": "host_resize", "frame_id": 1, "width": 900, "height": 560})
+            session.send({"action": "host_navigate", "frame_id": 1,
+                          "url": server.url("/reports")})
+            session.receive_until("client_title_change")
+            rects = browser.rects()
+            frames = [c for c in rects["children"] if c["class"].startswith("ATL:")]
+            print("render window %s, frame %s" % (rects["render"]["rect"],
+                                                  frames[0]["rect"] if frames else None),
+                  flush=True)
+            time.sleep(0.5)
+            screenshot(shot)
+            session.send({"action": "host_close", "frame_id": 1, "session_id": 5})
+            print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
+        finally:
+            host.kill()
+            browser.close()
+            copy.remove()
+            server.close()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,55 @@
+"""Drives tools/stand_in_browser.exe: a browser-shaped window structure (a
+top-level window, a "Chrome_RenderWidgetHostHWND" render child and an
+"Intermediate D3D Window" child) that tests can retitle, move and inspect."""
+
+import json
+import os
+import subprocess
+
+from host_process import WAIT, wine
+
+
+class StandInBrowser:
+    def __init__(self, title, top=(40, 30, 1000, 720), render=(0, 80, 984, 600), exe=None):
+        exe = exe or os.environ["STAND_IN_BROWSER_EXE"]
+        args = [wine(), exe, title] + [str(v) for v in top] + [str(v) for v in render]
+        self.proc = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL)
+        self.initial = self._read()
+
+    def _read(self):
+        line = self.proc.stdout.readline()
+        if not line:
+            raise AssertionError("stand-in browser ended")
+        return json.loads(line)
+
+    def command(self, text):
+        self.proc.stdin.write((text + "\n").encode("utf-8"))
+        self.proc.stdin.flush()
+        return self._read()
+
+    def rects(self):
+        return self.command("rects")
+
+    def render_size(self):
+        left, top, right, bottom = self.rects()["render"]["rect"]
+        return right - left, bottom - top
+
+    def frames(self):
+        """Direct children that are not the browser's own windows."""
+        own = ("Chrome_RenderWidgetHostHWND", "Intermediate D3D Window")
+        return [c for c in self.rects()["children"] if c["class"] not in own]
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.command("quit")
+                self.proc.wait(timeout=WAIT)
+            except (AssertionError, BrokenPipeError, OSError, subprocess.TimeoutExpired):
+                self.proc.kill()
+                self.proc.wait(timeout=WAIT)
+        for stream in (self.proc.stdin, self.proc.stdout):
+            try:
+                stream.close()
+            except OSError:
+                pass
