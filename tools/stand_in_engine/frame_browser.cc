@@ -20,42 +20,6 @@ HRESULT FrameBrowser::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-HRESULT FrameBrowser::GetTypeInfoCount(UINT* count) {
-  if (!count)
-    return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT FrameBrowser::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
-  if (info)
-    *info = nullptr;
-  return DISP_E_BADINDEX;
-}
-
-HRESULT FrameBrowser::GetIDsOfNames(REFIID iid,
-                                    LPOLESTR* names,
-                                    UINT count,
-                                    LCID locale,
-                                    DISPID* ids) {
-  if (!ids)
-    return E_POINTER;
-  for (UINT i = 0; i < count; ++i)
-    ids[i] = DISPID_UNKNOWN;
-  return DISP_E_UNKNOWNNAME;
-}
-
-HRESULT FrameBrowser::Invoke(DISPID id,
-                             REFIID iid,
-                             LCID locale,
-                             WORD flags,
-                             DISPPARAMS* parameters,
-                             VARIANT* result,
-                             EXCEPINFO* exception,
-                             UINT* argument_error) {
-  return DISP_E_MEMBERNOTFOUND;
-}
-
 HRESULT FrameBrowser::get_LocationURL(BSTR* url) {
   if (!url)
     return E_POINTER;

@@ -25,20 +25,6 @@ class FrameBrowser final : public WebBrowser2Defaults {
   ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
-  // IDispatch: no members by name.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE
-  GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id,
-                                   REFIID iid,
-                                   LCID locale,
-                                   WORD flags,
-                                   DISPPARAMS* parameters,
-                                   VARIANT* result,
-                                   EXCEPINFO* exception,
-                                   UINT* argument_error) override;
-
   // IWebBrowser2
   HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override;
   HRESULT STDMETHODCALLTYPE get_LocationName(BSTR* name) override;

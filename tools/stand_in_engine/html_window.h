@@ -20,20 +20,6 @@ class HtmlWindow final : public HtmlWindow2Defaults {
   ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
-  // IDispatch: no members by name.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE
-  GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id,
-                                   REFIID iid,
-                                   LCID locale,
-                                   WORD flags,
-                                   DISPPARAMS* parameters,
-                                   VARIANT* result,
-                                   EXCEPINFO* exception,
-                                   UINT* argument_error) override;
-
   // IHTMLWindow2
   HRESULT STDMETHODCALLTYPE focus() override;
   HRESULT STDMETHODCALLTYPE get_document(IHTMLDocument2** document) override;

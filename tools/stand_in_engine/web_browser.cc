@@ -78,42 +78,6 @@ HRESULT WebBrowser::QueryInterface(REFIID iid, void** object) {
   return S_OK;
 }
 
-HRESULT WebBrowser::GetTypeInfoCount(UINT* count) {
-  if (!count)
-    return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT WebBrowser::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
-  if (info)
-    *info = nullptr;
-  return DISP_E_BADINDEX;
-}
-
-HRESULT WebBrowser::GetIDsOfNames(REFIID iid,
-                                  LPOLESTR* names,
-                                  UINT count,
-                                  LCID locale,
-                                  DISPID* ids) {
-  if (!ids)
-    return E_POINTER;
-  for (UINT i = 0; i < count; ++i)
-    ids[i] = DISPID_UNKNOWN;
-  return DISP_E_UNKNOWNNAME;
-}
-
-HRESULT WebBrowser::Invoke(DISPID id,
-                           REFIID iid,
-                           LCID locale,
-                           WORD flags,
-                           DISPPARAMS* parameters,
-                           VARIANT* result,
-                           EXCEPINFO* exception,
-                           UINT* argument_error) {
-  return DISP_E_MEMBERNOTFOUND;
-}
-
 HRESULT WebBrowser::GoBack() {
   const std::optional<std::wstring> url = travel_log_.Peek(-1);
   return url ? StartNavigation(*url, Kind::kNavigate, -1) : E_FAIL;

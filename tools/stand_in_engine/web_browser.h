@@ -52,20 +52,6 @@ class WebBrowser final : public WebBrowser2Defaults,
   ULONG STDMETHODCALLTYPE AddRef() override { return refs_.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return refs_.Release(this); }
 
-  // IDispatch: no members by name; hosts call IWebBrowser2 directly.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE
-  GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id,
-                                   REFIID iid,
-                                   LCID locale,
-                                   WORD flags,
-                                   DISPPARAMS* parameters,
-                                   VARIANT* result,
-                                   EXCEPINFO* exception,
-                                   UINT* argument_error) override;
-
   // IWebBrowser2
   HRESULT STDMETHODCALLTYPE GoBack() override;
   HRESULT STDMETHODCALLTYPE GoForward() override;

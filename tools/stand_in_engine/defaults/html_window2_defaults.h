@@ -5,9 +5,12 @@
 
 #include <mshtml.h>
 
+#include "tools/stand_in_engine/defaults/no_names_dispatch.h"
+
 // Every IHTMLFramesCollection2 and IHTMLWindow2 method answers E_NOTIMPL until
-// a subclass overrides it; IUnknown and IDispatch are left to the subclass.
-class HtmlWindow2Defaults : public IHTMLWindow2 {
+// a subclass overrides it; IUnknown is left to the subclass, and IDispatch
+// has no members by name.
+class HtmlWindow2Defaults : public NoNamesDispatch<IHTMLWindow2> {
  public:
   // IHTMLFramesCollection2
   HRESULT STDMETHODCALLTYPE item(VARIANT* pvarIndex, VARIANT* pvarResult) override {

@@ -5,9 +5,12 @@
 
 #include <exdisp.h>
 
+#include "tools/stand_in_engine/defaults/no_names_dispatch.h"
+
 // Every IWebBrowser, IWebBrowserApp and IWebBrowser2 method answers E_NOTIMPL
-// until a subclass overrides it; IUnknown and IDispatch are left to the subclass.
-class WebBrowser2Defaults : public IWebBrowser2 {
+// until a subclass overrides it; IUnknown is left to the subclass, and IDispatch has no members by
+// name.
+class WebBrowser2Defaults : public NoNamesDispatch<IWebBrowser2> {
  public:
   // IWebBrowser
   HRESULT STDMETHODCALLTYPE GoBack() override { return E_NOTIMPL; }
