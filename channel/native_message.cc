@@ -65,8 +65,14 @@ void NativeMessage::ReadLoop() {
     std::string payload;
     if (ReadPayload(static_cast<uint32_t>(length), &payload) != ReadResult::kOk)
       break;
-    // A full queue loses this request; the reader goes on with the next one.
-    (void)runner_->PostCall([this, bytes = std::move(payload)] { DispatchRequest(this, bytes); });
+    // A full queue, or no memory to queue it, loses this request; the reader
+    // goes on with the next one.
+    try {
+      (void)runner_->PostCall([this, bytes = std::move(payload)] { DispatchRequest(this, bytes); });
+    } catch (const std::bad_alloc&) {
+      if (delegate_)
+        delegate_->OnRequestDropped("PostCall");
+    }
     if (IsStopped())
       return;
   }

@@ -49,6 +49,8 @@ class NativeMessage {
     virtual bool CrxGroupPolicies(int frame_id, int session_id) { return false; }
     virtual bool CrxDeviceId(int frame_id, int session_id) { return false; }
     virtual bool CrxGetDefaultEmulation(int session_id) { return false; }
+    // A request was dropped for want of memory; any thread. Not a request slot.
+    virtual void OnRequestDropped(std::string_view where) {}
   };
 
   // The byte stream under the channel.

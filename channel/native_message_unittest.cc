@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,10 @@ namespace {
 // Largest single allocation made while a test watches.
 std::atomic<bool> g_watch_allocations{false};
 std::atomic<size_t> g_largest_allocation{0};
+// While non-zero, allocations of at least this size are counted, or fail.
+std::atomic<size_t> g_count_from_size{0};
+std::atomic<int> g_counted_allocations{0};
+std::atomic<size_t> g_fail_from_size{0};
 
 }  // namespace
 
@@ -25,6 +30,12 @@ void* operator new(size_t size) {
     while (size > seen && !g_largest_allocation.compare_exchange_weak(seen, size)) {
     }
   }
+  const size_t count_from = g_count_from_size.load(std::memory_order_relaxed);
+  if (count_from != 0 && size >= count_from)
+    ++g_counted_allocations;
+  const size_t fail_from = g_fail_from_size.load(std::memory_order_relaxed);
+  if (fail_from != 0 && size >= fail_from)
+    throw std::bad_alloc();
   if (void* p = std::malloc(size ? size : 1))
     return p;
   throw std::bad_alloc();
@@ -155,6 +166,8 @@ class MockDelegate : public NativeMessage::Delegate {
   MOCK_METHOD(bool, CrxPing, (const PingParams&), (override));
   MOCK_METHOD(bool, CrxClose, (int, int), (override));
   MOCK_METHOD(bool, QuitExtension, (), (override));
+  MOCK_METHOD(bool, CrxUpdate, (const UpdateParams&), (override));
+  MOCK_METHOD(void, OnRequestDropped, (std::string_view), (override));
 };
 
 std::string PingJson(int session) {
@@ -269,6 +282,72 @@ TEST(NativeMessageReadTest, RequestThatCannotBeQueuedIsLostAndReadingGoesOn) {
   NativeMessage channel(&delegate, &stream, &runner);
   channel.ReadLoop();
   EXPECT_EQ(runner.sent, 1);
+}
+
+class ThrowingRunner : public QueueRunner {
+ public:
+  bool PostCall(std::function<void()> call) override {
+    if (posts_to_fail-- > 0)
+      throw std::bad_alloc();
+    return QueueRunner::PostCall(std::move(call));
+  }
+  int posts_to_fail = 0;
+};
+
+TEST(NativeMessageReadTest, RequestWithoutMemoryToQueueIsDroppedAndReadingGoesOn) {
+  FakeStream stream(Frame(PingJson(1)) + Frame(PingJson(2)));
+  ThrowingRunner runner;
+  runner.posts_to_fail = 1;
+  MockDelegate delegate;
+  EXPECT_CALL(delegate, OnRequestDropped(_));
+  EXPECT_CALL(delegate, CrxPing(Field(&PingParams::session_id, 2)));
+  EXPECT_CALL(delegate, QuitExtension());
+  NativeMessage channel(&delegate, &stream, &runner);
+  channel.ReadLoop();
+  EXPECT_EQ(runner.sent, 1);
+  runner.RunPosted();
+}
+
+// Runs a host_update whose content is `size` bytes through the reader and
+// the dispatcher; allocations of at least `size` fail when `fail` is set.
+// Returns how many allocations of that size the dispatch made.
+int DispatchLargeUpdate(MockDelegate* delegate, size_t size, bool fail) {
+  FakeStream stream(Frame(R"({"action":"host_update","session_id":1,"md5":"m","version":"v",)"
+                          R"("file_content":")" +
+                          std::string(size, 'c') + "\"}"));
+  QueueRunner runner;
+  NativeMessage channel(delegate, &stream, &runner);
+  channel.ReadLoop();
+  g_counted_allocations = 0;
+  g_count_from_size = size;
+  if (fail)
+    g_fail_from_size = size;
+  runner.RunPosted();
+  g_fail_from_size = 0;
+  g_count_from_size = 0;
+  return g_counted_allocations.load();
+}
+
+TEST(NativeMessageDispatchTest, LargeContentIsCopiedOnceIntoTheRecord) {
+  constexpr size_t kSize = 8 * 1024 * 1024;
+  MockDelegate delegate;
+  EXPECT_CALL(delegate, QuitExtension());
+  size_t received = 0;
+  EXPECT_CALL(delegate, CrxUpdate(_)).WillOnce([&](const UpdateParams& params) {
+    received = std::count(params.file_content.begin(), params.file_content.end(), 'c');
+    return true;
+  });
+  EXPECT_EQ(DispatchLargeUpdate(&delegate, kSize, /*fail=*/false), 1);
+  EXPECT_EQ(received, kSize);
+}
+
+TEST(NativeMessageDispatchTest, RequestThatRunsOutOfMemoryIsDropped) {
+  constexpr size_t kSize = 8 * 1024 * 1024;
+  MockDelegate delegate;
+  EXPECT_CALL(delegate, QuitExtension());
+  EXPECT_CALL(delegate, CrxUpdate(_)).Times(0);
+  EXPECT_CALL(delegate, OnRequestDropped(_));
+  EXPECT_EQ(DispatchLargeUpdate(&delegate, kSize, /*fail=*/true), 1);
 }
 
 TEST(NativeMessageWriteTest, FramesTextWithLittleEndianLength) {

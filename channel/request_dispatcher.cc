@@ -3,8 +3,10 @@
 #include <cjson/cJSON.h>
 
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "channel/client_notifications.h"
 #include "channel/native_message.h"
@@ -59,19 +61,19 @@ bool AllPresent(const std::optional<T>&... fields) {
 void Create(const Request& request, Delegate& delegate) {
   const auto width = request.Number("width");
   const auto height = request.Number("height");
-  const auto port = request.String("port");
+  auto port = request.String("port");
   const auto session_id = request.Number("session_id");
-  const auto title = request.String("title");
-  const auto url = request.String("url");
+  auto title = request.String("title");
+  auto url = request.String("url");
   if (!AllPresent(width, height, port, session_id, title, url) || port->empty())
     return;
   CreateParams params;
   params.width = *width;
   params.height = *height;
-  params.port = *port;
+  params.port = *std::move(port);
   params.session_id = *session_id;
-  params.title = *title;
-  params.url = *url;
+  params.title = *std::move(title);
+  params.url = *std::move(url);
   params.cookie = request.String("cookie", "");
   params.banner = request.Bool("banner", true);
   params.f12 = request.Bool("f12", true);
@@ -118,29 +120,30 @@ void Ping(const Request& request, Delegate& delegate) {
 
 void CheckVersion(const Request& request, Delegate& delegate) {
   const auto session_id = request.Number("session_id");
-  const auto version = request.String("version");
+  auto version = request.String("version");
   if (!AllPresent(session_id, version))
     return;
   CheckVersionParams params;
   params.frame_id = request.Number("frame_id", -1);
   params.session_id = *session_id;
-  params.version = *version;
+  params.version = *std::move(version);
   delegate.CrxCheckVersion(params);
 }
 
 void Update(const Request& request, Delegate& delegate) {
   const auto session_id = request.Number("session_id");
-  const auto file_content = request.String("file_content");
-  const auto md5 = request.String("md5");
-  const auto version = request.String("version");
+  auto file_content = request.String("file_content");
+  auto md5 = request.String("md5");
+  auto version = request.String("version");
   if (!AllPresent(session_id, file_content, md5, version))
     return;
   UpdateParams params;
   params.frame_id = request.Number("frame_id", -1);
   params.session_id = *session_id;
-  params.file_content = *file_content;
-  params.md5 = *md5;
-  params.version = *version;
+  // The content may be large: moved, never copied again.
+  params.file_content = *std::move(file_content);
+  params.md5 = *std::move(md5);
+  params.version = *std::move(version);
   delegate.CrxUpdate(params);
 }
 
@@ -221,7 +224,9 @@ const Route* FindRoute(std::string_view action) {
 
 }  // namespace
 
-void DispatchRequest(NativeMessage* channel, std::string_view bytes) {
+namespace {
+
+void Dispatch(NativeMessage* channel, std::string_view bytes) {
   const std::string_view text = bytes.substr(0, bytes.find('\0'));
   // Whatever follows the first value is ignored rather than rejected.
   const std::unique_ptr<cJSON, JsonDeleter> root(
@@ -243,4 +248,16 @@ void DispatchRequest(NativeMessage* channel, std::string_view bytes) {
   // A failed write means the extension is gone; the reader notices and quits.
   if (reply)
     (void)channel->WriteMessage(*reply);
+}
+
+}  // namespace
+
+void DispatchRequest(NativeMessage* channel, std::string_view bytes) {
+  // Runs inside a window procedure: an exception must not leave it.
+  try {
+    Dispatch(channel, bytes);
+  } catch (const std::bad_alloc&) {
+    if (NativeMessage::Delegate* delegate = channel->delegate())
+      delegate->OnRequestDropped("DispatchRequest");
+  }
 }
