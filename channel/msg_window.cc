@@ -21,8 +21,10 @@ LRESULT HandleRunCallMessage(WPARAM wparam, LPARAM lparam) {
 }
 
 CMsgWindow& CMsgWindow::GetInstance() {
-  static CMsgWindow instance;
-  return instance;
+  // Never destroyed: the reader thread may still hand work over while the
+  // process exits.
+  static auto* const instance = new CMsgWindow;
+  return *instance;
 }
 
 CMsgWindow::~CMsgWindow() {

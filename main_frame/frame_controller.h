@@ -12,6 +12,10 @@ class CMainFrame;
 // What the manager needs of the controller of one frame: the per-frame
 // request operations, the frame's notifications (its id, the rating prompt)
 // and what a window opened from the frame is made of.
+//
+// CrxCreate answers the request itself and returns true once the frame has
+// a window; it answers nothing and returns false when no window could be
+// made, and the manager then answers "-1" and removes the controller.
 class IFrameController : public NativeMessage::Delegate, public NativeMessage::ClientDelegate {
  public:
   int GetFrameId() const override = 0;

@@ -57,7 +57,8 @@ bool CMainFrameController::CrxCreate(const CreateParams& params) {
     manager_->SendCommonResponse(params.session_id, std::to_string(frame_id_));
     return true;
   }
-  CreateFrame(params);
+  if (!CreateFrame(params))
+    return false;
   // The extension learns the id before the first navigation can report.
   manager_->SendCommonResponse(params.session_id, std::to_string(frame_id_));
   NavigateParams navigate;
@@ -239,17 +240,18 @@ const CreateParams* CMainFrameController::GetCreateParams() const {
 
 void CMainFrameController::CreateFrameFrom(const CreateParams& params, CMainFrame** frame) {
   if (!frame_)
-    CreateFrame(params);
+    (void)CreateFrame(params);
   *frame = frame_.get();
 }
 
-void CMainFrameController::CreateFrame(const CreateParams& params) {
+bool CMainFrameController::CreateFrame(const CreateParams& params) {
   port_ = params.port;
   frame_ = std::make_unique<CMainFrame>(this);
-  // Without a window the frame ignores what follows; the extension still
-  // gets its id.
-  if (!frame_->CreateFrame(params))
-    LOG(DEBUG) << L"CreateFrame failed FrameId " << frame_id_;
+  if (frame_->CreateFrame(params))
+    return true;
+  // Later operations find no window and do nothing.
+  LOG(DEBUG) << L"CreateFrame failed FrameId " << frame_id_;
+  return false;
 }
 
 bool CMainFrameController::Send(const std::optional<std::string>& text) {

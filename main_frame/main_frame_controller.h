@@ -28,6 +28,7 @@ class CMainFrameController : public IFrameController {
   bool IsClosing() const { return closing_; }
 
   // NativeMessage::Delegate. Each returns false when there is no frame.
+  // CrxCreate answers only when its frame has a window; false otherwise.
   bool CrxCreate(const CreateParams& params) override;
   bool CrxAttach(const AttachParams& params) override;
   bool CrxDetach(int frame_id) override;
@@ -66,7 +67,8 @@ class CMainFrameController : public IFrameController {
   void CreateFrameFrom(const CreateParams& params, CMainFrame** frame) override;
 
  private:
-  void CreateFrame(const CreateParams& params);
+  // False when the frame's window could not be made.
+  [[nodiscard]] bool CreateFrame(const CreateParams& params);
   bool Send(const std::optional<std::string>& text);
 
   std::string port_;

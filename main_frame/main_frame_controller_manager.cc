@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,11 @@
 #include "utils/string_util.h"
 
 CMainFrameControllerManager& CMainFrameControllerManager::GetInstance() {
-  static StdChannelStream stream;
-  static CMainFrameControllerManager manager(&stream, &CMsgWindow::GetInstance());
-  return manager;
+  // Never destroyed: at exit the reader thread may still be blocked on the
+  // input, or finishing a message, inside them. Process exit ends it.
+  static auto* const stream = new StdChannelStream;
+  static auto* const manager = new CMainFrameControllerManager(stream, &CMsgWindow::GetInstance());
+  return *manager;
 }
 
 CMainFrameControllerManager::CMainFrameControllerManager(NativeMessage::Stream* stream,
@@ -25,8 +28,7 @@ CMainFrameControllerManager::CMainFrameControllerManager(NativeMessage::Stream* 
     : channel_(this, stream, runner) {}
 
 CMainFrameControllerManager::~CMainFrameControllerManager() {
-  reader_.Stop();
-  // Controllers left here belong to windows that outlive us at process exit.
+  // Controllers left here belong to windows that may outlive us.
   for (auto& [id, controller] : frames_)
     (void)controller.release();
 }
@@ -52,7 +54,17 @@ bool CMainFrameControllerManager::CrxCreate(const CreateParams& params) {
     SendCommonResponse(params.session_id, "-1");
     return false;
   }
-  return controller->CrxCreate(params);
+  const int frame_id = controller->GetFrameId();
+  creating_frame_id_ = frame_id;
+  const bool created = controller->CrxCreate(params);
+  creating_frame_id_ = -1;
+  if (created)
+    return true;
+  // No window: nothing will ever close this frame. Its id stays used.
+  LOG(DEBUG) << L"CrxCreate no frame FrameId " << frame_id;
+  RemoveController(frame_id);
+  SendCommonResponse(params.session_id, "-1");
+  return false;
 }
 
 bool CMainFrameControllerManager::CrxAttach(const AttachParams& params) {
@@ -125,17 +137,21 @@ bool CMainFrameControllerManager::CrxClose(int frame_id, int session_id) {
 }
 
 bool CMainFrameControllerManager::QuitExtension() {
+  // Closing a frame removes it from the map (its window's final message),
+  // and may remove others: walk the ids and look each one up again. The lock
+  // is not held while a frame closes.
+  std::vector<int> ids;
   {
     AutoLock lock(map_lock_);
-    // Closing a frame removes it from the map (its window's final message),
-    // and may remove others: walk the ids and look each one up again.
-    std::vector<int> ids;
     for (const auto& entry : frames_)
       ids.push_back(entry.first);
-    for (int id : ids) {
-      if (IFrameController* controller = GetFrameController(id))
-        controller->CrxClose(id, -1);
-    }
+  }
+  for (int id : ids) {
+    if (IFrameController* controller = GetFrameController(id))
+      controller->CrxClose(id, -1);
+  }
+  {
+    AutoLock lock(map_lock_);
     // What is left had no window to close; its controllers are not deleted,
     // since a window that is still going away may yet call into them.
     for (auto& [id, controller] : frames_)
@@ -190,6 +206,14 @@ bool CMainFrameControllerManager::CrxDeviceId(int frame_id, int session_id) {
 bool CMainFrameControllerManager::CrxGetDefaultEmulation(int session_id) {
   const int mode = IEFeatureControl::GetInstance().GetDefaultEmulation();
   return SendCommonResponse(session_id, std::to_string(mode));
+}
+
+void CMainFrameControllerManager::OnRequestDropped(std::string_view where) {
+  // The line needs memory too; without it the drop goes unrecorded.
+  try {
+    LOG(ERROR) << L"Request dropped, out of memory in " << Utf8ToWide(where);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 bool CMainFrameControllerManager::SendToExtension(std::string_view text) {
@@ -255,13 +279,17 @@ int CMainFrameControllerManager::FindOtherFrameId(int frame_id) {
 }
 
 bool CMainFrameControllerManager::RemoveController(int frame_id) {
-  AutoLock lock(map_lock_);
-  const auto it = frames_.find(frame_id);
-  if (it == frames_.end())
-    return false;
-  // Erase first: the controller's destructor may look the map up again.
-  std::unique_ptr<IFrameController> controller = std::move(it->second);
-  frames_.erase(it);
+  std::unique_ptr<IFrameController> controller;
+  {
+    AutoLock lock(map_lock_);
+    const auto it = frames_.find(frame_id);
+    if (it == frames_.end())
+      return false;
+    controller = std::move(it->second);
+    frames_.erase(it);
+  }
+  // Deleted outside the lock: the frame, view and control go with it, and
+  // whatever they run must not find the map locked.
   controller.reset();
   LOG(DEBUG) << L"RemoveController " << frame_id;
   return true;
@@ -284,6 +312,10 @@ bool CMainFrameControllerManager::CreateNewFrame(int opener_frame_id,
 
 void CMainFrameControllerManager::ProcessFrameDestroy(int frame_id) {
   LOG(DEBUG) << L"ProcessFrameDestroy FrameId " << frame_id;
+  // A window that fails while being created ends before its controller is
+  // done with it; CrxCreate removes that controller.
+  if (frame_id == creating_frame_id_)
+    return;
   int review_frame_id = -1;
   if (GetFrameCount() > 1 && services_.should_show_review && services_.should_show_review())
     review_frame_id = FindOtherFrameId(frame_id);

@@ -30,7 +30,8 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
     std::function<void(const UpdateParams&)> update;
   };
 
-  // The process's manager, on the channel's standard handles.
+  // The process's manager, on the channel's standard handles. It lives until
+  // the process ends, and so does its reader thread.
   static CMainFrameControllerManager& GetInstance();
 
   CMainFrameControllerManager(NativeMessage::Stream* stream, NativeMessage::CallRunner* runner);
@@ -41,7 +42,8 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
   Services& services() { return services_; }
   NativeMessage& channel() { return channel_; }
 
-  // Starts the reader thread. Called once the message window exists.
+  // Starts the reader thread. Called once the message window exists. The
+  // reader must end before a manager that started it is destroyed.
   bool StartReader();
 
   // IThreadRunCallBack: the reader thread's body.
@@ -69,6 +71,7 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
   bool CrxGroupPolicies(int frame_id, int session_id) override;
   bool CrxDeviceId(int frame_id, int session_id) override;
   bool CrxGetDefaultEmulation(int session_id) override;
+  void OnRequestDropped(std::string_view where) override;
 
   // Senders; any thread.
   bool SendToExtension(std::string_view text);
@@ -99,6 +102,8 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
 
   std::map<int, std::unique_ptr<IFrameController>> frames_;
   int last_frame_id_ = 0;
+  // The frame whose controller is inside CrxCreate; UI thread only.
+  int creating_frame_id_ = -1;
   CThreadRun reader_;
   NativeMessage channel_;
   CriticalSection map_lock_;

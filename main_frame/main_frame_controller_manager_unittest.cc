@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,7 +55,13 @@ class InlineRunner : public NativeMessage::CallRunner {
 
 class FakeController : public IFrameController {
  public:
-  FakeController(int id, std::vector<int>* closed) : id_(id), closed_(closed) {}
+  FakeController(int id, std::vector<int>* closed) : id_(id), closed_(closed) {
+    ON_CALL(*this, CrxCreate(_)).WillByDefault(Return(true));
+  }
+  ~FakeController() override {
+    if (on_destroy)
+      on_destroy();
+  }
   int GetFrameId() const override { return id_; }
   MOCK_METHOD(bool, CrxCreate, (const CreateParams&), (override));
   MOCK_METHOD(bool, CrxAttach, (const AttachParams&), (override));
@@ -71,6 +80,7 @@ class FakeController : public IFrameController {
     return true;
   }
   std::function<void(int)> on_close;
+  std::function<void()> on_destroy;
   int last_close_session = 0;
   std::unique_ptr<CreateParams> create_params;
   std::optional<CreateParams> created_from;
@@ -139,6 +149,45 @@ TEST_F(ManagerTest, CreateWithoutControllerAnswersMinusOne) {
       std::vector<std::string>{
           R"({"action":"client_common_response","session_id":42,"ret":"-1","version":"2.26.20.0"})"});
   EXPECT_EQ(manager_.GetFrameCount(), 0);
+}
+
+TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndUsesUpTheId) {
+  const struct {
+    const char* name;
+    // The window that fails after its first messages reports its end at once.
+    bool reports_destroy;
+  } cases[] = {{"window refused", false}, {"window ended while being made", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int refused_id = static_cast<int>(controllers_.size()) + 1;
+    manager_.services().create_controller = [&](int id) {
+      auto controller = std::make_unique<FakeController>(id, &closed_);
+      EXPECT_CALL(*controller, CrxCreate(_)).WillOnce([&, id](const CreateParams&) {
+        if (c.reports_destroy)
+          manager_.ProcessFrameDestroy(id);
+        return false;
+      });
+      controllers_[id] = controller.get();
+      return controller;
+    };
+    stream_.bytes.clear();
+    Create(7);
+    EXPECT_EQ(
+        stream_.Messages(),
+        std::vector<std::string>{
+            R"({"action":"client_common_response","session_id":7,"ret":"-1","version":"2.26.20.0"})"});
+    EXPECT_EQ(manager_.GetFrameController(refused_id), nullptr);
+    EXPECT_EQ(manager_.GetFrameCount(), 0);
+    EXPECT_FALSE(TakeQuitMessage()) << "a refused frame does not end the process";
+    EXPECT_FALSE(manager_.channel().IsStopped());
+  }
+  manager_.services().create_controller = [this](int id) {
+    auto controller = std::make_unique<::testing::NiceMock<FakeController>>(id, &closed_);
+    controllers_[id] = controller.get();
+    return controller;
+  };
+  Create(8);
+  EXPECT_NE(manager_.GetFrameController(3), nullptr) << "the refused ids stay used";
 }
 
 TEST_F(ManagerTest, CreateHandsTheRequestToTheNewController) {
@@ -297,6 +346,45 @@ TEST_F(ManagerTest, EndOfInputSurvivesAFrameThatClosesAnother) {
   EXPECT_EQ(manager_.GetFrameCount(), 0);
 }
 
+// Whether another thread can take the map lock within a while; the probe
+// thread is left in `probe` for the caller to wait for.
+DWORD WINAPI CountFrames(void* manager) {
+  return static_cast<DWORD>(static_cast<CMainFrameControllerManager*>(manager)->GetFrameCount());
+}
+
+bool MapLockIsFree(CMainFrameControllerManager* manager, unique_handle* probe) {
+  probe->reset(::CreateThread(nullptr, 0, &CountFrames, manager, 0, nullptr));
+  return ::WaitForSingleObject(probe->get(), 5000) == WAIT_OBJECT_0;
+}
+
+TEST_F(ManagerTest, ControllersAreDeletedOutsideTheMapLock) {
+  const struct {
+    const char* name;
+    std::function<void(CMainFrameControllerManager&, int)> end_frame;
+  } cases[] = {
+      {"frame destroyed",
+       [](CMainFrameControllerManager& m, int id) { m.ProcessFrameDestroy(id); }},
+      {"end of input", [](CMainFrameControllerManager& m, int) { m.QuitExtension(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int id = static_cast<int>(controllers_.size()) + 1;
+    Create(id);
+    ASSERT_EQ(manager_.GetFrameCount(), 1);
+    FakeController* controller = controllers_[id];
+    controller->on_close = [this](int frame_id) { manager_.ProcessFrameDestroy(frame_id); };
+    bool lock_free = false;
+    unique_handle probe;
+    controller->on_destroy = [&] { lock_free = MapLockIsFree(&manager_, &probe); };
+    c.end_frame(manager_, id);
+    ASSERT_TRUE(probe.is_valid());
+    EXPECT_EQ(::WaitForSingleObject(probe.get(), 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(lock_free);
+    EXPECT_EQ(manager_.GetFrameCount(), 0);
+    TakeQuitMessage();
+  }
+}
+
 TEST_F(ManagerTest, FindOtherFrameIdPicksTheLargestDifferentId) {
   EXPECT_EQ(manager_.FindOtherFrameId(1), -1);
   Create(1);
@@ -367,15 +455,25 @@ TEST(ThreadRunTest, ThreadClearsItselfWhenTheCallbackReturns) {
   EXPECT_TRUE(callback.finished);
 }
 
-TEST(ThreadRunTest, StopEndsABlockedThread) {
+DWORD WINAPI SetEventLater(void* event) {
+  ::Sleep(200);
+  return ::SetEvent(static_cast<HANDLE>(event));
+}
+
+TEST(ThreadRunTest, RunnerWaitsForItsThreadInsteadOfKillingIt) {
   BlockingCallback callback;
-  CThreadRun thread;
-  ASSERT_TRUE(thread.Start(&callback, 0));
-  ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
-  thread.Stop();
-  EXPECT_FALSE(thread.IsRunning());
-  ::Sleep(50);
-  EXPECT_FALSE(callback.finished);
+  unique_handle releaser;
+  {
+    CThreadRun thread;
+    ASSERT_TRUE(thread.Start(&callback, 0));
+    ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
+    EXPECT_FALSE(thread.Start(&callback, 1)) << "one thread at a time";
+    // Released only once the runner is being destroyed.
+    releaser.reset(::CreateThread(nullptr, 0, &SetEventLater, callback.release.get(), 0, nullptr));
+    ASSERT_TRUE(releaser.is_valid());
+  }
+  EXPECT_TRUE(callback.finished);
+  ::WaitForSingleObject(releaser.get(), 10000);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "main_frame/main_frame_test_util.h"
 #include "tests/testing/test_http_server.h"
 #include "tools/stand_in_engine/testing/scoped_journal.h"
+#include "utils/scoped_handle.h"
 #include "utils/string_util.h"
 
 namespace {
@@ -45,6 +46,27 @@ class ControllerTest : public FrameTest {
   TestHttpServer server_;
 };
 
+struct HookTraits {
+  using Handle = HHOOK;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
+};
+
+// While it lives, no window can be made on this thread.
+class ScopedWindowRefusal {
+ public:
+  ScopedWindowRefusal()
+      : hook_(::SetWindowsHookExW(WH_CBT, &Refuse, nullptr, ::GetCurrentThreadId())) {}
+  bool ok() const { return hook_.is_valid(); }
+
+ private:
+  static LRESULT CALLBACK Refuse(int code, WPARAM wparam, LPARAM lparam) {
+    return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  UniqueAny<HookTraits> hook_;
+};
+
 TEST_F(ControllerTest, CreateAnswersTheIdBeforeTheFirstNavigationReports) {
   const std::string url = ServePage("/first.html", "<title>First Page</title>");
   TestController* controller = Create(Params(41, url));
@@ -70,6 +92,23 @@ TEST_F(ControllerTest, CreateAnswersTheIdBeforeTheFirstNavigationReports) {
     EXPECT_EQ(JsonMember(text, "title"), "First Page");
     EXPECT_EQ(JsonMember(text, "frame_id"), "1");
   }
+}
+
+TEST_F(ControllerTest, CreateWithoutAWindowAnswersMinusOneAndLeavesNoFrame) {
+  {
+    ScopedWindowRefusal refusal;
+    ASSERT_TRUE(refusal.ok());
+    EXPECT_FALSE(manager_.CrxCreate(Params(5, "http://127.0.0.1:9/never")));
+  }
+  ASSERT_EQ(Sent("client_common_response").size(), 1u);
+  EXPECT_EQ(JsonMember(Sent("client_common_response")[0], "ret"), "-1");
+  EXPECT_EQ(manager_.GetFrameCount(), 0);
+  EXPECT_FALSE(TakeQuitMessage());
+
+  TestController* next = Create(Params(6));
+  ASSERT_NE(next, nullptr);
+  EXPECT_EQ(next->GetFrameId(), 2);
+  EXPECT_TRUE(::IsWindow(next->frame()->hwnd()));
 }
 
 TEST_F(ControllerTest, SecondCreateOfAFrameOnlyAnswersItsId) {

@@ -10,12 +10,14 @@ struct CThreadRun::StartBlock {
 };
 
 CThreadRun::~CThreadRun() {
-  Stop();
+  if (thread_)
+    ::WaitForSingleObject(thread_.get(), INFINITE);
 }
 
 bool CThreadRun::Start(IThreadRunCallBack* callback, int param) {
   AutoLock lock(lock_);
-  Stop();
+  if (running_)
+    return false;
   callback_ = callback;
   auto block = std::make_unique<StartBlock>(StartBlock{this, param});
   const uintptr_t thread =
@@ -24,20 +26,13 @@ bool CThreadRun::Start(IThreadRunCallBack* callback, int param) {
     return false;
   (void)block.release();  // the thread frees it
   thread_.reset(reinterpret_cast<HANDLE>(thread));
+  running_ = true;
   return true;
-}
-
-void CThreadRun::Stop() {
-  AutoLock lock(lock_);
-  if (!thread_)
-    return;
-  ::TerminateThread(thread_.get(), kStopExitCode);
-  thread_.reset();
 }
 
 bool CThreadRun::IsRunning() {
   AutoLock lock(lock_);
-  return thread_.is_valid();
+  return running_;
 }
 
 unsigned __stdcall CThreadRun::ThreadProc(void* start_block) {
@@ -45,6 +40,6 @@ unsigned __stdcall CThreadRun::ThreadProc(void* start_block) {
   CThreadRun* runner = block->runner;
   runner->callback_->Run(runner, block->param);
   AutoLock lock(runner->lock_);
-  runner->thread_.reset();
+  runner->running_ = false;
   return 0;
 }

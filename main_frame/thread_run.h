@@ -14,19 +14,20 @@ class IThreadRunCallBack {
   virtual void Run(CThreadRun* thread, int param) = 0;
 };
 
-// Runs one callback on one worker thread. The thread is never joined: it ends
-// by itself, or Stop() ends it forcibly (a reader blocked on its input).
+// Runs one callback on one worker thread, which ends when the callback
+// returns. It is never killed: a thread killed inside a heap or loader call
+// would leave that lock held for everyone after it. A reader blocked on its
+// input is left to process exit, so its runner must live until then.
 class CThreadRun {
  public:
-  static constexpr DWORD kStopExitCode = 0xABCD;
-
   CThreadRun() = default;
+  // Waits for a running callback to return: the thread uses this object.
   virtual ~CThreadRun();
   CThreadRun(const CThreadRun&) = delete;
   CThreadRun& operator=(const CThreadRun&) = delete;
 
+  // False when a thread already runs or none could be started.
   [[nodiscard]] bool Start(IThreadRunCallBack* callback, int param);
-  void Stop();
   bool IsRunning();
 
  private:
@@ -35,6 +36,7 @@ class CThreadRun {
 
   unique_handle thread_;
   CriticalSection lock_;
+  bool running_ = false;
   IThreadRunCallBack* callback_ = nullptr;
 };
 

@@ -135,6 +135,19 @@ class ThroughputTest(HostTestCase):
         self.assertEqual(host.wait_exit(), 1)
 
 
+class ExitTest(HostTestCase):
+    def test_end_of_input_inside_a_burst_ends_the_process_every_time(self):
+        burst = b"".join(frame({"action": "host_ping", "session_id": i}) for i in range(1000))
+        cut = len(burst) // 2 + 3  # inside a frame
+        for run in range(50):
+            host = self.start()
+            host.write(burst[:cut])
+            host.close_input()
+            self.assertEqual(host.wait_exit(timeout=10), 1, "run %d" % run)
+            host.kill()
+            self.hosts.remove(host)
+
+
 class RunModeTest(HostTestCase):
     def test_installer_mode_without_origin(self):
         host = self.start([])
