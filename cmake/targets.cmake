@@ -36,8 +36,12 @@ if(WIN32)
   target_compile_options(tb_win_tests PRIVATE ${TB_WARNINGS})
   target_link_libraries(tb_win_tests PRIVATE tb_win GTest::gmock GTest::gtest)
   # Discovery runs under Wine at test time, inside the Wine environment.
+  # Every test under Wine shares the build's prefix (its registry: settings,
+  # feature controls, the stand-in engine's registration) and the display:
+  # the lock keeps them from running side by side under ctest -j.
+  set(TB_WINE_LOCK wine_prefix)
   gtest_discover_tests(tb_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS win TIMEOUT 60)
+                       PROPERTIES LABELS win TIMEOUT 60 RESOURCE_LOCK ${TB_WINE_LOCK})
 else()
   add_executable(tb_unittests)
   target_compile_options(tb_unittests PRIVATE ${TB_WARNINGS})
