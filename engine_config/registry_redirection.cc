@@ -112,10 +112,13 @@ LSTATUS WINAPI CloseKey(HKEY key) {
   return g_close_key(key);
 }
 
+// Created when missing: on a first run the keys appear only later, and a
+// redirection without its key would stay off for this whole process.
 HKEY OpenOwnKey(const wchar_t* subkey) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, subkey, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                      &key) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, subkey, 0, nullptr, 0,
+                        KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
     return nullptr;
   }
   return key;

@@ -20,7 +20,8 @@ STDMETHODIMP IEOleClientSite::Exec(const GUID*, DWORD command_id, DWORD, VARIANT
     case OLECMDID_SHOWSCRIPTERROR:
       // Scripts keep running and no error dialog comes up.
       if (out) {
-        ::VariantClear(out);
+        // An out parameter: whatever it holds is not ours to free.
+        ::VariantInit(out);
         V_VT(out) = VT_BOOL;
         V_BOOL(out) = VARIANT_TRUE;
       }

@@ -30,8 +30,11 @@ class IEOleClientSiteTest : public testing::Test {
 };
 
 TEST_F(IEOleClientSiteTest, ScriptErrorsKeepScriptsRunningWithoutADialog) {
+  // The engine may hand over an out VARIANT it never initialised: what it
+  // seems to hold must not be released.
   VARIANT out;
-  ::VariantInit(&out);
+  V_VT(&out) = VT_UNKNOWN;
+  V_UNKNOWN(&out) = reinterpret_cast<IUnknown*>(static_cast<UINT_PTR>(0x10));
   EXPECT_EQ(site_->Exec(&kDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &out), S_OK);
   EXPECT_EQ(V_VT(&out), VT_BOOL);
   EXPECT_EQ(V_BOOL(&out), VARIANT_TRUE);

@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps imagemagick
   googletest libcjson-dev libtinyxml2-dev libcapstone-dev pkg-config
-  python3
+  python3 wine64
 )
 
 need_install=0
@@ -39,6 +39,11 @@ if [ "$need_install" = 1 ] || [ "$need_update" = 1 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${packages[@]}"
 fi
+
+# Some machines run 64-bit user code only: there Wine's 32-bit side runs under
+# qemu's user-mode emulator, registered for i386 programs. qemu 7.2 (bookworm)
+# hangs Wine's services; the backported 10.x runs them.
+scripts/i386-emulation.sh
 
 # Third-party sources for the Windows build come from Debian's source packages,
 # unpacked inside the build tree.

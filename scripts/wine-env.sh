@@ -10,12 +10,20 @@ build_dir=$(cd "$1" && pwd)
 shift
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;winedbg.exe=d"  # no Mono installer; a crash ends the process instead of starting the debugger
+# No Mono installer; a crash ends the process instead of starting the
+# debugger; no menu builder, which spins under an emulated i386.
+export WINEDLLOVERRIDES="mscoree=;winedbg.exe=d;winemenubuilder.exe=d"
+# A native server where there is one: it serves 32-bit clients too, and
+# under an emulated i386 it is the one process that need not be emulated.
+if [ -z "${WINESERVER:-}" ] && [ -x /usr/lib/wine/wineserver64 ]; then
+  export WINESERVER=/usr/lib/wine/wineserver64
+fi
+server=${WINESERVER:-wineserver}
 template="$root/build/wine-template"
 if [ ! -f "$template/.ready" ]; then
   rm -rf "$template"
   WINEPREFIX="$template" WINEARCH=win32 wineboot -i </dev/null >/dev/null 2>&1
-  WINEPREFIX="$template" wineserver -w
+  WINEPREFIX="$template" "$server" -w
   touch "$template/.ready"
 fi
 export WINEPREFIX="$build_dir/wineprefix"
@@ -26,7 +34,7 @@ fi
 
 xvfb_pid=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$server" -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && wait "$xvfb_pid" 2>/dev/null || true
 }
@@ -42,7 +50,7 @@ if [ -z "${TB_NO_DISPLAY:-}" ]; then
 fi
 
 # A server started on demand would inherit our pipes and keep them open.
-wineserver -p </dev/null >/dev/null 2>&1
+"$server" -p </dev/null >/dev/null 2>&1
 # The first Wine process starts the prefix's services; let them inherit
 # /dev/null rather than the caller's pipes, which they would hold open.
 wine cmd.exe /c exit </dev/null >/dev/null 2>&1

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ TEST(UnescapeCookieTextTest, DecodesCompleteEscapesOnly) {
   EXPECT_EQ(UnescapeCookieText(L"%G1%1G%%41"), L"%G1%1G%A");
   EXPECT_EQ(UnescapeCookieText(L"plus+stays"), L"plus+stays");
   EXPECT_EQ(UnescapeCookieText(L""), L"");
+}
+
+// A view into a buffer that ends exactly where the text does, so that ASan
+// sees a read past its end.
+TEST(UnescapeCookieTextTest, StaysInsideATextWithoutTerminator) {
+  const std::pair<std::wstring_view, std::wstring_view> cases[] = {
+      {L"%", L"%"}, {L"%4", L"%4"}, {L"a%4", L"a%4"}, {L"%41%", L"A%"}, {L"%41%4", L"A%4"}};
+  for (const auto& [text, expected] : cases) {
+    auto exact = std::make_unique<wchar_t[]>(text.size());
+    std::copy(text.begin(), text.end(), exact.get());
+    EXPECT_EQ(UnescapeCookieText(std::wstring_view(exact.get(), text.size())), expected) << std::wstring(text);
+  }
 }
 
 TEST(UnescapeCookieTextTest, EscapedUtf8BecomesItsCharacters) {

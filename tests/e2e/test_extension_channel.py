@@ -5,6 +5,7 @@ import os
 import struct
 import time
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 from host_process import (HostCopy, HostProcess, frame, reg_delete_value, reg_query,
                           reg_set_dword, WAIT)
@@ -165,6 +166,22 @@ class RunModeTest(HostTestCase):
         host = self.start(["/EXTENSION"])
         host.send({"action": "host_ping", "session_id": 2})
         self.assertEqual(host.read_text(), common_response(2, "-1"))
+
+
+class ExecutableTest(unittest.TestCase):
+    def test_manifest_declares_windows_7_to_11(self):
+        # Windows lets child windows be layered only for programs that declare Windows 8+.
+        with open(os.environ["TABBRIDGE_EXE"], "rb") as exe:
+            data = exe.read()
+        start = data.index(b"<assembly")
+        end = data.index(b"</assembly>", start) + len(b"</assembly>")
+        assembly = ElementTree.fromstring(data[start:end])
+        ids = {os_id.get("Id") for os_id in assembly.iter(
+            "{urn:schemas-microsoft-com:compatibility.v1}supportedOS")}
+        self.assertEqual(ids, {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                               "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                               "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                               "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
 
 
 class LogFileTest(HostTestCase):
