@@ -1,7 +1,5 @@
 #include "channel/msg_window.h"
 
-#include <memory>
-
 #include "ui_base/message_loop.h"
 
 namespace {
@@ -9,16 +7,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TabBridge_MsgWindow";
 
 }  // namespace
-
-LRESULT HandleRunCallMessage(WPARAM wparam, LPARAM lparam) {
-  if (wparam == kRunCallSent) {
-    (*reinterpret_cast<const std::function<void()>*>(lparam))();
-  } else if (wparam == kRunCallPosted) {
-    std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lparam));
-    (*call)();
-  }
-  return 0;
-}
 
 CMsgWindow& CMsgWindow::GetInstance() {
   // Never destroyed: the reader thread may still hand work over while the
@@ -50,26 +38,26 @@ void CMsgWindow::Destroy() {
   if (hwnd_ && ::IsWindow(hwnd_))
     ::DestroyWindow(hwnd_);
   hwnd_ = nullptr;
+  calls_.Clear();
 }
 
 bool CMsgWindow::PostCall(std::function<void()> call) {
-  auto heap_call = std::make_unique<std::function<void()>>(std::move(call));
-  if (!::PostMessageW(hwnd_, RunCallMessage, kRunCallPosted,
-                      reinterpret_cast<LPARAM>(heap_call.get()))) {
-    return false;
-  }
-  (void)heap_call.release();  // the window owns it now
-  return true;
+  // Without a window the wake-up would become a thread message.
+  return hwnd_ && calls_.Post(hwnd_, std::move(call));
 }
 
 void CMsgWindow::SendCall(const std::function<void()>& call) {
-  ::SendMessageW(hwnd_, RunCallMessage, kRunCallSent, reinterpret_cast<LPARAM>(&call));
+  (void)calls_.Send(hwnd_, call);
 }
 
 LRESULT CALLBACK CMsgWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == RunCallMessage)
-    return HandleRunCallMessage(wparam, lparam);
-  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message != RunCallMessage)
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  // Only the window we made takes calls, whatever else shares the class.
+  CMsgWindow& self = GetInstance();
+  if (hwnd == self.hwnd_)
+    self.calls_.OnWakeUp(wparam);
+  return 0;
 }
 
 int RunMessageLoop(const std::function<void()>& start_reader) {

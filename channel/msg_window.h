@@ -6,16 +6,11 @@
 #include <functional>
 
 #include "channel/native_message.h"
+#include "ui_base/task_queue.h"
 
-// Carries a callable to the user-interface thread. wParam 1: lParam points to
-// a callable the sender owns and waits for; wParam 2: lParam points to a heap
-// callable the receiver runs and deletes.
+// The wake-up of a window's TaskQueue of calls (the message window's, a
+// frame's); it carries no call itself.
 inline constexpr UINT RunCallMessage = WM_USER + 1000;
-inline constexpr WPARAM kRunCallSent = 1;
-inline constexpr WPARAM kRunCallPosted = 2;
-
-// Runs RunCallMessage for any window that receives it; returns 0.
-LRESULT HandleRunCallMessage(WPARAM wparam, LPARAM lparam);
 
 // The hidden message-only window through which the reader thread hands work
 // to the user-interface thread.
@@ -38,6 +33,7 @@ class CMsgWindow : public NativeMessage::CallRunner {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND hwnd_ = nullptr;
+  TaskQueue calls_{RunCallMessage};
 };
 
 // Creates the message window, registers a message loop for this thread, calls

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +26,12 @@ bool PumpUntil(Pred done) {
       ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
   return done();
+}
+
+void DrainQueue() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    ::DispatchMessageW(&msg);
 }
 
 TEST(MsgWindowTest, PostedCallsRunOnTheWindowThreadInOrder) {
@@ -70,18 +78,45 @@ TEST(MsgWindowTest, SentCallOvertakesQueuedPostsAndWaits) {
   EXPECT_EQ(events, (std::vector<std::string>{"sent", "posted"}));
 }
 
-TEST(MsgWindowTest, UnknownWParamRunsNothing) {
+TEST(MsgWindowTest, StrayWakeUpsRunNothingAndTheWindowGoesOn) {
   CMsgWindow& window = CMsgWindow::GetInstance();
   ASSERT_TRUE(window.Create());
+  // Another process would aim at a callable of ours: the parameters of the
+  // wake-up are never taken for one.
+  bool bait_ran = false;
+  std::function<void()> bait = [&] { bait_ran = true; };
+  const LPARAM address = reinterpret_cast<LPARAM>(&bait);
+  std::atomic<bool> done{false};
+  std::thread stranger([&] {
+    for (const WPARAM wparam : {WPARAM{0}, WPARAM{1}, WPARAM{2}, WPARAM{3}}) {
+      ::PostMessageW(window.hwnd(), RunCallMessage, wparam, address);
+      ::SendMessageW(window.hwnd(), RunCallMessage, wparam, address);
+    }
+    done = true;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+  stranger.join();
+  DrainQueue();
+  EXPECT_FALSE(bait_ran);
+
   bool ran = false;
-  std::function<void()> call = [&] { ran = true; };
-  EXPECT_EQ(::SendMessageW(window.hwnd(), RunCallMessage, 3, reinterpret_cast<LPARAM>(&call)), 0);
-  EXPECT_EQ(::SendMessageW(window.hwnd(), RunCallMessage, 0, reinterpret_cast<LPARAM>(&call)), 0);
+  ASSERT_TRUE(window.PostCall([&] { ran = true; }));
+  EXPECT_TRUE(PumpUntil([&] { return ran; }));
+}
+
+TEST(MsgWindowTest, CallsLeftWhenTheWindowGoesAreFreedUnrun) {
+  CMsgWindow& window = CMsgWindow::GetInstance();
+  ASSERT_TRUE(window.Create());
+  auto token = std::make_shared<int>(0);
+  bool ran = false;
+  ASSERT_TRUE(window.PostCall([&ran, token] { ran = true; }));
+  EXPECT_EQ(token.use_count(), 2);
+  window.Destroy();
+  EXPECT_EQ(token.use_count(), 1);
+  // A call sent to no window is not run, and the sender is not kept waiting.
+  std::thread([&] { window.SendCall([&] { ran = true; }); }).join();
+  DrainQueue();
   EXPECT_FALSE(ran);
-  EXPECT_EQ(
-      ::SendMessageW(window.hwnd(), RunCallMessage, kRunCallSent, reinterpret_cast<LPARAM>(&call)),
-      0);
-  EXPECT_TRUE(ran);
 }
 
 TEST(MsgWindowTest, RunMessageLoopRunsUntilQuit) {

@@ -69,6 +69,9 @@ class IEBrowserEventSink : public ComObject<IDispatch> {
   // Connects to / disconnects from the browser's DWebBrowserEvents2 point.
   [[nodiscard]] bool Advise(IUnknown* browser);
   [[nodiscard]] bool Unadvise(IUnknown* browser);
+  // Lets go of the delegate, whether or not Unadvise succeeded: the browser
+  // may still hold the sink, and its events from now on reach nobody.
+  void Detach() { delegate_ = nullptr; }
 
   // IDispatch
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;

@@ -1,7 +1,6 @@
 #include "ie_control/ie_control.h"
 
 #include <cwchar>
-#include <memory>
 
 #include "ui_base/message_loop.h"
 #include "ui_base/scoped_bstr.h"
@@ -50,7 +49,9 @@ CIEControl::CIEControl(IDispatch* external,
 
 CIEControl::~CIEControl() {
   UnhookWindow();
-  event_sink_.Reset();
+  ComPtr<IWebBrowser2> browser;
+  (void)GetBrowser(&browser);
+  LetGoOfEventSink(browser.get());
   host_.Reset();
 }
 
@@ -84,12 +85,10 @@ void CIEControl::Navigate(const wchar_t* url, bool with_start_page) {
 }
 
 void CIEControl::PostNavigate(const std::wstring& url) {
-  // Without a window the post would become a thread message nobody frees.
+  // Without a window the wake-up would become a thread message.
   if (!hwnd())
     return;
-  auto copy = std::make_unique<std::wstring>(url);
-  if (::PostMessageW(hwnd(), WM_IECONTROL_NAVIGATE, reinterpret_cast<WPARAM>(copy.get()), 0))
-    (void)copy.release();  // the window frees it
+  (void)navigations_.Post(hwnd(), [this, url] { NavigateNow(url); });
 }
 
 void CIEControl::GoBack() {
@@ -193,12 +192,10 @@ HWND CIEControl::GetHostWindow() const {
 void CIEControl::Close() {
   if (host_)
     host_->SetExternalDispatch(nullptr);
+  navigations_.Clear();
   ComPtr<IWebBrowser2> browser;
   (void)GetBrowser(&browser);
-  if (event_sink_) {
-    (void)event_sink_->Unadvise(browser.get());
-    event_sink_.Reset();
-  }
+  LetGoOfEventSink(browser.get());
   if (browser) {
     (void)browser->Stop();
     (void)browser->put_Visible(VARIANT_FALSE);
@@ -220,17 +217,30 @@ LRESULT CIEControl::OnEraseBackground(UINT, WPARAM, LPARAM, bool&) {
 }
 
 LRESULT CIEControl::OnNavigate(UINT, WPARAM wparam, LPARAM, bool&) {
-  const std::unique_ptr<std::wstring> url(reinterpret_cast<std::wstring*>(wparam));
-  if (!url)
-    return 0;
+  navigations_.OnWakeUp(wparam);
+  return 0;
+}
+
+void CIEControl::NavigateNow(const std::wstring& url) {
   ComPtr<IWebBrowser2> browser;
-  if (!url->empty() && GetBrowser(&browser)) {
-    const ScopedBstr url_text(url->c_str());
-    VARIANT empty;
-    ::VariantInit(&empty);
-    (void)browser->Navigate(url_text.get(), &empty, &empty, &empty, &empty);
-  }
-  return 1;
+  if (url.empty() || !GetBrowser(&browser))
+    return;
+  const ScopedBstr url_text(url.c_str());
+  VARIANT empty;
+  ::VariantInit(&empty);
+  // The engine may run a modal loop in here (a page's prompt) in which the
+  // frame is closed; the window layer keeps this object until we are out.
+  (void)browser->Navigate(url_text.get(), &empty, &empty, &empty, &empty);
+}
+
+void CIEControl::LetGoOfEventSink(IUnknown* browser) {
+  if (!event_sink_)
+    return;
+  // Unadvise fails without a browser; whatever the engine still raises
+  // then reaches nobody.
+  (void)event_sink_->Unadvise(browser);
+  event_sink_->Detach();
+  event_sink_.Reset();
 }
 
 int CIEControl::ControlId() const {

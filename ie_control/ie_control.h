@@ -13,10 +13,10 @@
 #include "ie_control/ie_control_notify.h"
 #include "ie_control/wnd_proc_hook.h"
 #include "ui_base/com_ptr.h"
+#include "ui_base/task_queue.h"
 #include "ui_base/window_impl.h"
 
-// Carries a queued navigation to the control's own window; wParam is a heap
-// std::wstring that the window frees.
+// Wakes the control's own window for its queue of navigations.
 inline constexpr UINT WM_IECONTROL_NAVIGATE = 3037;
 
 // The child window that shows one page in the WebBrowser control: it creates
@@ -87,6 +87,8 @@ class CIEControl : public WindowImpl, public IEBrowserEventSink::Delegate, publi
   LRESULT OnNavigate(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
 
   void PostNavigate(const std::wstring& url);
+  void NavigateNow(const std::wstring& url);
+  void LetGoOfEventSink(IUnknown* browser);
   int ControlId() const;
   bool IsTopLevelBrowser(IDispatch* frame);
   // The start or the error page, which are not reported.
@@ -101,6 +103,7 @@ class CIEControl : public WindowImpl, public IEBrowserEventSink::Delegate, publi
   std::wstring error_page_;
   ComPtr<IEAx> host_;
   ComPtr<IEBrowserEventSink> event_sink_;
+  TaskQueue navigations_{WM_IECONTROL_NAVIGATE};
 };
 
 #endif  // IE_CONTROL_IE_CONTROL_H_

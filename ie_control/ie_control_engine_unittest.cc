@@ -7,6 +7,7 @@
 #include <exdisp.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,31 @@ TEST_F(CIEControlEngineTest, NavigationReportsEveryStartTheTitleAndTheTopDocumen
   std::wstring title;
   EXPECT_TRUE(control_.GetTitle(&title));
   EXPECT_EQ(title, L"Page title");
+}
+
+TEST_F(CIEControlEngineTest, EventsAfterTheControlLetGoReachNobody) {
+  // The engine may outlive the control and still hold its event sink:
+  // Unadvise is impossible once the host let go of the browser at
+  // WM_DESTROY, and a control deleted without Close never tried.
+  for (const bool close : {true, false}) {
+    SCOPED_TRACE(close ? "closed after its window went" : "deleted without Close");
+    auto control = std::make_unique<CIEControl>(nullptr, &notify_);
+    const HWND hwnd = control->Create(frame_.get(), RECT{0, 0, 100, 100}, kControlId, false);
+    ASSERT_NE(hwnd, nullptr);
+    ComPtr<IWebBrowser2> browser;
+    ASSERT_TRUE(control->GetBrowser(&browser));
+    ::DestroyWindow(hwnd);
+    if (close)
+      control->Close();
+    control.reset();
+    notify_.lines.clear();
+    const ScopedBstr url(server_.Url("/late.html").c_str());
+    VARIANT empty;
+    ::VariantInit(&empty);
+    EXPECT_EQ(browser->Navigate(url.get(), &empty, &empty, &empty, &empty), S_OK);
+    EXPECT_TRUE(notify_.lines.empty());
+    (void)browser->Stop();
+  }
 }
 
 TEST_F(CIEControlEngineTest, EngineIsToldTheHostFlags) {

@@ -47,7 +47,11 @@ CMainFrame::CMainFrame(CMainFrameController* controller)
     : view_(controller),
       controller_(controller),
       tick_count_([] { return ::GetTickCount(); }),
-      release_code_(&GetSystemVersion) {}
+      release_code_(&GetSystemVersion) {
+  // The view's handlers may close the frame (a modal loop of the page): the
+  // frame then ends only when they are done.
+  view_.SetLifetimeOwner(this);
+}
 
 CMainFrame::~CMainFrame() {
   LOG(DEBUG) << L"CMainFrame Destructor " << static_cast<const void*>(this);
@@ -96,6 +100,17 @@ bool CMainFrame::ExecBrowserCommand(OLECMDID command) {
   ComPtr<IWebBrowser2> browser;
   return GetFrameBrowser(&browser) &&
          SUCCEEDED(browser->ExecWB(command, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr));
+}
+
+bool CMainFrame::Print() {
+  const ScopedUse in_use(this);
+  if (ExecBrowserCommand(OLECMDID_PRINTPREVIEW))
+    return true;
+  return hwnd() && ExecBrowserCommand(OLECMDID_PRINT);
+}
+
+bool CMainFrame::PostCall(TaskQueue::Task call) {
+  return hwnd() && calls_.Post(hwnd(), std::move(call));
 }
 
 void CMainFrame::QuitExtension() {
@@ -167,6 +182,7 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
   if (destroyed_)
     return 0;
   destroyed_ = true;
+  calls_.Clear();
   view_.Close();
   RemoveMessageFilter();
   handled = false;
@@ -178,8 +194,9 @@ LRESULT CMainFrame::OnSize(UINT, WPARAM, LPARAM, bool&) {
   return 0;
 }
 
-LRESULT CMainFrame::OnRunCall(UINT, WPARAM wparam, LPARAM lparam, bool&) {
-  return HandleRunCallMessage(wparam, lparam);
+LRESULT CMainFrame::OnRunCall(UINT, WPARAM wparam, LPARAM, bool&) {
+  calls_.OnWakeUp(wparam);
+  return 0;
 }
 
 void CMainFrame::OnFinalMessage(HWND) {

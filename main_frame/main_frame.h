@@ -15,6 +15,7 @@
 #include "tab_view/tab_view.h"
 #include "ui_base/com_ptr.h"
 #include "ui_base/message_loop.h"
+#include "ui_base/task_queue.h"
 #include "ui_base/window_impl.h"
 
 class CMainFrameController;
@@ -42,6 +43,13 @@ class CMainFrame : public WindowImpl, public CMessageFilter, public CWndProcHook
   // The page's address; the last one asked for when the engine cannot tell.
   std::wstring GetLocationURL();
   [[nodiscard]] bool ExecBrowserCommand(OLECMDID command);
+  // Whether a print preview or, failing that, the print dialog opened. Both
+  // are modal loops in which the frame may close: this object may be gone
+  // when the call returns.
+  [[nodiscard]] bool Print();
+  // Any thread: runs `call` on the frame's thread, unless the window goes
+  // first (the call is then freed unrun).
+  [[nodiscard]] bool PostCall(TaskQueue::Task call);
   // Closes for good: the window is destroyed before this returns, and so is
   // this object when the manager owns the controller.
   void QuitExtension();
@@ -106,6 +114,7 @@ class CMainFrame : public WindowImpl, public CMessageFilter, public CWndProcHook
   bool layered_ = false;
   std::function<DWORD()> tick_count_;
   std::function<int()> release_code_;
+  TaskQueue calls_{RunCallMessage};
 };
 
 #endif  // MAIN_FRAME_MAIN_FRAME_H_

@@ -159,8 +159,8 @@ bool CMainFrameController::CrxPrint(int frame_id) {
     ::PostMessageW(parent, WM_KEYDOWN, VK_ESCAPE, kEscapeKeyData);
     ::PostMessageW(parent, WM_KEYUP, VK_ESCAPE, kEscapeKeyData);
   }
-  return frame_->ExecBrowserCommand(OLECMDID_PRINTPREVIEW) ||
-         frame_->ExecBrowserCommand(OLECMDID_PRINT);
+  // May delete this controller: nothing of it is touched afterwards.
+  return frame_->Print();
 }
 
 bool CMainFrameController::ClientNewWindow(const NewFrameParam& param) {

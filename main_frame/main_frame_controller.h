@@ -43,7 +43,8 @@ class CMainFrameController : public IFrameController {
   bool CrxClose(int frame_id, int session_id) override;
   bool QuitExtension() override;
   bool CrxFocus(int frame_id) override;
-  // Whether a print preview or, failing that, the print dialog opened.
+  // Whether a print preview or, failing that, the print dialog opened. The
+  // frame may close meanwhile and delete this controller.
   bool CrxPrint(int frame_id) override;
 
   // NativeMessage::ClientDelegate

@@ -5,10 +5,12 @@
 
 #include <shlobj.h>
 
+#include <atomic>
 #include <climits>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "main_frame/dpi_scale.h"
 #include "main_frame/main_frame_test_util.h"
@@ -206,23 +208,59 @@ TEST_F(MainFrameTest, F12GoesToThePageWhenTheToolsAreNotAllowed) {
   EXPECT_EQ(controller_->dev_tools_requests, 0);
 }
 
-TEST_F(MainFrameTest, RunsCallablesAndSurvivesFaultsInThem) {
+TEST_F(MainFrameTest, StrayWakeUpsRunNothingAndTheFrameGoesOn) {
   CMainFrame* frame = CreateFrame(true);
   ASSERT_NE(frame, nullptr);
-  bool ran = false;
-  auto* posted = new std::function<void()>([&] { ran = true; });
-  ASSERT_TRUE(::PostMessageW(frame->hwnd(), RunCallMessage, kRunCallPosted,
-                             reinterpret_cast<LPARAM>(posted)));
-  ASSERT_TRUE(PumpMessagesUntil([&] { return ran; }, kFrameWaitMs));
+  const HWND frame_window = frame->hwnd();
+  const HWND view = frame->view().hwnd();
+  const size_t navigations = Sent("client_before_navigate").size();
+  // Another process would aim at a callable or a string of ours: the
+  // parameters of a wake-up are never taken for one.
+  bool bait_ran = false;
+  std::function<void()> bait = [&] { bait_ran = true; };
+  std::wstring bait_url = L"http://127.0.0.1:9/bait";
+  const UINT_PTR addresses[] = {0,
+                                1,
+                                2,
+                                3,
+                                0xDEADBEEF,
+                                reinterpret_cast<UINT_PTR>(&bait),
+                                reinterpret_cast<UINT_PTR>(&bait_url)};
+  std::atomic<bool> done{false};
+  std::thread stranger([&] {
+    for (const UINT_PTR wparam : addresses) {
+      for (const UINT_PTR lparam : addresses) {
+        ::PostMessageW(frame_window, RunCallMessage, wparam, lparam);
+        ::SendMessageW(frame_window, RunCallMessage, wparam, lparam);
+        ::PostMessageW(view, WM_IECONTROL_NAVIGATE, wparam, lparam);
+        ::SendMessageW(view, WM_IECONTROL_NAVIGATE, wparam, lparam);
+      }
+    }
+    done = true;
+  });
+  ASSERT_TRUE(PumpMessagesUntil([&] { return done.load(); }, kFrameWaitMs));
+  stranger.join();
+  PumpMessagesFor(100);
+  EXPECT_FALSE(bait_ran);
+  EXPECT_EQ(Sent("client_before_navigate").size(), navigations);
 
-  const std::function<void()> faulting = [] {
-    volatile UINT_PTR address = 0x10;
-    *reinterpret_cast<volatile int*>(address) = 1;
-  };
-  EXPECT_EQ(::SendMessageW(frame->hwnd(), RunCallMessage, kRunCallSent,
-                           reinterpret_cast<LPARAM>(&faulting)),
-            0);
-  EXPECT_TRUE(::IsWindow(frame->hwnd()));
+  bool ran = false;
+  ASSERT_TRUE(frame->PostCall([&] { ran = true; }));
+  EXPECT_TRUE(PumpMessagesUntil([&] { return ran; }, kFrameWaitMs));
+  NavigateParams params;
+  params.url = L"http://127.0.0.1:9/after";
+  frame->Navigate(params);
+  EXPECT_TRUE(WaitForSent("client_before_navigate", navigations + 1));
+}
+
+TEST_F(MainFrameTest, CallsLeftWhenTheWindowGoesAreFreedUnrun) {
+  CMainFrame* frame = CreateFrame(true);
+  ASSERT_NE(frame, nullptr);
+  auto token = std::make_shared<int>(0);
+  ASSERT_TRUE(frame->PostCall([token] { ADD_FAILURE() << "ran after the window went"; }));
+  ::DestroyWindow(frame->hwnd());  // deletes the frame with its controller
+  EXPECT_EQ(token.use_count(), 1);
+  EXPECT_TRUE(TakeQuitMessage());
 }
 
 TEST_F(MainFrameTest, NavigateRemembersTheLastAddressAskedFor) {

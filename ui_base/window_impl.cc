@@ -1,5 +1,6 @@
 #include "ui_base/window_impl.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "ui_base/message_loop.h"
@@ -93,44 +94,68 @@ void WindowImpl::Detach() {
   hwnd_ = nullptr;
 }
 
-WindowImpl::FaultRecovery::FaultRecovery(HWND hwnd) : hwnd_(hwnd) {
-  objects_[0] = static_cast<WindowImpl*>(::GetPropW(hwnd, kClassOwnerProperty));
-  objects_[1] = static_cast<WindowImpl*>(::GetPropW(hwnd, kSubclassProperty));
-  for (int i = 0; i < 2; ++i)
-    nesting_[i] = objects_[i] ? objects_[i]->nesting_ : 0;
+WindowImpl::FaultRecovery::FaultRecovery(HWND hwnd) {
+  WindowImpl* const served[] = {static_cast<WindowImpl*>(::GetPropW(hwnd, kClassOwnerProperty)),
+                                static_cast<WindowImpl*>(::GetPropW(hwnd, kSubclassProperty))};
+  for (WindowImpl* object : served)
+    Add(object);
+  for (WindowImpl* object : served)
+    Add(object ? object->owner_ : nullptr);
+}
+
+void WindowImpl::FaultRecovery::Add(WindowImpl* object) {
+  if (!object || std::find(objects_, objects_ + count_, object) != objects_ + count_)
+    return;
+  objects_[count_] = object;
+  nesting_[count_] = object->nesting_;
+  ++count_;
 }
 
 void WindowImpl::FaultRecovery::Recover() {
   // The objects are still alive: only a final message deletes them, and the
   // abandoned messages kept their nesting above zero.
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < count_; ++i)
+    objects_[i]->nesting_ = nesting_[i];
+  // Owners come last: their final message may delete what they embed.
+  for (int i = 0; i < count_; ++i) {
     WindowImpl* object = objects_[i];
-    if (!object)
-      continue;
-    object->nesting_ = nesting_[i];
     if (object->nesting_ == 0 && object->final_message_pending_) {
       object->final_message_pending_ = false;
-      object->OnFinalMessage(hwnd_);
+      object->OnFinalMessage(object->final_hwnd_);
     }
   }
 }
 
 LRESULT WindowImpl::Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  ++nesting_;
+  Enter();
   LRESULT result = 0;
   if (!ProcessWindowMessage(hwnd, message, wparam, lparam, result))
     result = DefaultProc(message, wparam, lparam);
   if (message == WM_NCDESTROY && hwnd_ == hwnd) {
     Detach();
     final_message_pending_ = true;
+    final_hwnd_ = hwnd;
   }
+  Leave();
+  return result;
+}
+
+void WindowImpl::Enter() {
+  ++nesting_;
+  if (owner_)
+    owner_->Enter();
+}
+
+void WindowImpl::Leave() {
+  WindowImpl* const owner = owner_;  // the final message may delete us
   // A window destroyed from inside one of its handlers ends only when the
   // outermost message is done with the object.
   if (--nesting_ == 0 && final_message_pending_) {
     final_message_pending_ = false;
-    OnFinalMessage(hwnd);
+    OnFinalMessage(final_hwnd_);
   }
-  return result;
+  if (owner)
+    owner->Leave();
 }
 
 LRESULT CALLBACK WindowImpl::ClassWindowProc(HWND hwnd,

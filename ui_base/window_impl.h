@@ -34,19 +34,42 @@ class WindowImpl {
   // Registers the class once per process; true when it is registered.
   [[nodiscard]] static bool RegisterWindowClass(const WindowClassInfo& info);
 
+  // `owner` embeds this object (the object of a child window inside the
+  // parent's): the owner's final message, which may delete both, then also
+  // waits until this object is out of its messages.
+  void SetLifetimeOwner(WindowImpl* owner) { owner_ = owner; }
+
+  // Held by code that uses the object outside its messages across a call
+  // that may run a modal loop: the final message waits for it as for a
+  // message. The object may be gone once the scope ends.
+  class ScopedUse {
+   public:
+    explicit ScopedUse(WindowImpl* object) : object_(object) { object_->Enter(); }
+    ~ScopedUse() { object_->Leave(); }
+    ScopedUse(const ScopedUse&) = delete;
+    ScopedUse& operator=(const ScopedUse&) = delete;
+
+   private:
+    WindowImpl* const object_;
+  };
+
   // A structured exception that a guard catches abandons the messages in
   // hand without returning through their handlers; the guard takes this
   // snapshot before the call and, after a fault, puts the window's objects
-  // back so that a window destroyed meanwhile still gets its final message.
+  // (and their owners) back so that a window destroyed meanwhile still gets
+  // its final message.
   class FaultRecovery {
    public:
     explicit FaultRecovery(HWND hwnd);
     void Recover();
 
    private:
-    HWND hwnd_;
-    WindowImpl* objects_[2];
-    int nesting_[2];
+    void Add(WindowImpl* object);
+
+    // The window's two objects and their owners.
+    WindowImpl* objects_[4] = {};
+    int nesting_[4] = {};
+    int count_ = 0;
   };
 
   // The message map. True when the message is handled, with its result.
@@ -88,12 +111,18 @@ class WindowImpl {
   void Attach(HWND hwnd, Role role);
   void Detach();
   LRESULT Dispatch(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  // Around every message and use; Leave may delete the object.
+  void Enter();
+  void Leave();
 
   HWND hwnd_ = nullptr;
   Role role_ = Role::kClassOwner;
   WNDPROC previous_proc_ = nullptr;  // null: the default procedure
+  WindowImpl* owner_ = nullptr;
+  // Messages and uses in hand, the embedded objects' included.
   int nesting_ = 0;
   bool final_message_pending_ = false;
+  HWND final_hwnd_ = nullptr;
 };
 
 #define TB_BEGIN_MSG_MAP()                                                         \

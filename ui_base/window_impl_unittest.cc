@@ -13,6 +13,7 @@ namespace {
 constexpr UINT kAnswered = WM_APP + 1;  // handled, answers 42
 constexpr UINT kPassedOn = WM_APP + 2;  // seen, then passed on
 constexpr UINT kDestroySelf = WM_APP + 3;
+constexpr UINT kDestroyParent = WM_APP + 4;
 
 const WindowClassInfo kTestClass = {L"TabBridge_WindowImplTest", CS_DBLCLKS, nullptr, IDC_ARROW};
 
@@ -31,6 +32,7 @@ class Recorder : public WindowImpl {
   TB_MESSAGE_HANDLER(kAnswered, OnAnswered)
   TB_MESSAGE_HANDLER(kPassedOn, OnPassedOn)
   TB_MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
+  TB_MESSAGE_HANDLER(kDestroyParent, OnDestroyParent)
   TB_MESSAGE_HANDLER(WM_NCDESTROY, OnNcDestroy)
   TB_END_MSG_MAP()
 
@@ -55,6 +57,11 @@ class Recorder : public WindowImpl {
     ::DestroyWindow(hwnd());
     log_->push_back(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
     return 5;
+  }
+  LRESULT OnDestroyParent(UINT, WPARAM, LPARAM, bool&) {
+    ::DestroyWindow(::GetParent(hwnd()));
+    log_->push_back(name_ + " after destroying its parent");
+    return 0;
   }
   LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, bool& handled) {
     log_->push_back(name_ + " ncdestroy");
@@ -181,6 +188,33 @@ TEST(WindowImplTest, ObjectMayDeleteItselfInItsFinalMessage) {
   ASSERT_NE(hwnd, nullptr);
   ::SendMessageW(hwnd, kDestroySelf, 0, 0);
   EXPECT_EQ(log.back(), "owner final");
+}
+
+// An owner that embeds the object of its child window, as a frame its view.
+struct Embedding {
+  explicit Embedding(std::vector<std::string>* log) : owner(log, "owner"), child(log, "child") {
+    child.SetLifetimeOwner(&owner);
+  }
+  Recorder owner;
+  Recorder child;
+};
+
+TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedObjectAndItsUsersAreDone) {
+  std::vector<std::string> log;
+  auto* embedding = new Embedding(&log);
+  embedding->owner.on_final_message = [embedding](HWND) { delete embedding; };
+  const HWND parent = embedding->owner.Create();
+  ASSERT_NE(parent, nullptr);
+  const HWND child = embedding->child.Create(parent, WS_CHILD);
+  ASSERT_NE(child, nullptr);
+  {
+    const WindowImpl::ScopedUse in_use(&embedding->owner);
+    ::SendMessageW(child, kDestroyParent, 0, 0);
+    log.push_back("use ends");
+  }
+  std::erase_if(log, [](const std::string& line) { return line.ends_with("ncdestroy"); });
+  EXPECT_EQ(log, (std::vector<std::string>{"child after destroying its parent", "child final",
+                                           "use ends", "owner final"}));
 }
 
 TEST(WindowImplTest, ClassRegisteredWithAnotherProcedureIsRefused) {

@@ -69,9 +69,9 @@ class HostCopy:
 
 
 class HostProcess:
-    def __init__(self, exe, args=(EXTENSION_ORIGIN,)):
+    def __init__(self, exe, args=(EXTENSION_ORIGIN,), stderr=subprocess.DEVNULL, env=None):
         self.proc = subprocess.Popen([wine(), exe] + list(args), stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                     stdout=subprocess.PIPE, stderr=stderr, env=env)
         self.messages = queue.Queue()
         self.raw = bytearray()
         self._reader = threading.Thread(target=self._read, daemon=True)

@@ -104,8 +104,10 @@ void RunPageActions(const std::vector<PageAction>& actions, const PageContext& p
             return SetCookie(act, page);
           else if constexpr (std::is_same_v<Action, CloseWindowAction>)
             return CloseWindow(page);
-          else
+          else if constexpr (std::is_same_v<Action, ScriptErrorAction>)
             return ReportScriptError(act, page);
+          else
+            return true;  // the browser holds the prompt for the page's end
         },
         action);
     if (!go_on)

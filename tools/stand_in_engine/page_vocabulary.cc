@@ -211,10 +211,10 @@ std::optional<PageAction> ParseMarker(std::wstring_view body) {
       return std::nullopt;
     return SetCookieAction{*value};
   }
-  if (verb == L"close") {
+  if (verb == L"close" || verb == L"prompt") {
     if (!attributes.empty())
       return std::nullopt;
-    return CloseWindowAction{};
+    return verb == L"close" ? PageAction(CloseWindowAction{}) : PageAction(PromptAction{});
   }
   if (verb == L"script-error") {
     if (!OnlyKnownAttributes(attributes, {L"message"}))

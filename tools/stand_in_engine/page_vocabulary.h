@@ -34,8 +34,11 @@ struct ScriptErrorAction {
   std::wstring message;
 };
 
-using PageAction =
-    std::variant<OpenWindowAction, SetCookieAction, CloseWindowAction, ScriptErrorAction>;
+// <!--standin:prompt-->: the page asks before it is left or printed
+struct PromptAction {};
+
+using PageAction = std::
+    variant<OpenWindowAction, SetCookieAction, CloseWindowAction, ScriptErrorAction, PromptAction>;
 
 struct FrameReference {
   std::wstring src;  // "about:blank" when the iframe names none

@@ -82,8 +82,9 @@ TEST(PageVocabularyMarkerTest, EveryVerbInDocumentOrder) {
       L"<!--standin:cookie value=\"a=1; path=/\"-->"
       L"<body><!--standin:open url=\"popup.html\" name='w' features=\"width=300\" "
       L"user-action=\"1\"-->"
-      L"<!--standin:script-error message=\"boom\"--><!--standin:close--></body>");
-  ASSERT_EQ(page.actions.size(), 4u);
+      L"<!--standin:script-error message=\"boom\"--><!--standin:close--><!--standin:prompt-->"
+      L"</body>");
+  ASSERT_EQ(page.actions.size(), 5u);
   ASSERT_TRUE(std::holds_alternative<SetCookieAction>(page.actions[0]));
   EXPECT_EQ(std::get<SetCookieAction>(page.actions[0]).value, L"a=1; path=/");
   ASSERT_TRUE(std::holds_alternative<OpenWindowAction>(page.actions[1]));
@@ -96,6 +97,7 @@ TEST(PageVocabularyMarkerTest, EveryVerbInDocumentOrder) {
   ASSERT_TRUE(std::holds_alternative<ScriptErrorAction>(page.actions[2]));
   EXPECT_EQ(std::get<ScriptErrorAction>(page.actions[2]).message, L"boom");
   EXPECT_TRUE(std::holds_alternative<CloseWindowAction>(page.actions[3]));
+  EXPECT_TRUE(std::holds_alternative<PromptAction>(page.actions[4]));
   EXPECT_TRUE(page.ignored_markers.empty());
 }
 
@@ -129,6 +131,7 @@ TEST(PageVocabularyMarkerTest, MalformedMarkersAreReportedNotActedOn) {
       L"standin:cookie value=\"\"",             // empty value
       L"standin:cookie value=a=b httponly=1",   // the page cannot set HttpOnly
       L"standin:close now=1",                   // close takes nothing
+      L"standin:prompt text=x",                 // nor does prompt
       L"standin:navigate url=x",                // unknown verb
       L"standin:",                              // no verb
   };

@@ -95,6 +95,8 @@ HRESULT WebBrowser::Navigate(BSTR url,
                              VARIANT* headers) {
   if (!url || ::SysStringLen(url) == 0)
     return E_INVALIDARG;
+  if (PromptStops())
+    return E_ABORT;
   return StartNavigation(std::wstring(url, ::SysStringLen(url)), Kind::kNavigate, 0);
 }
 
@@ -178,6 +180,8 @@ HRESULT WebBrowser::ExecWB(OLECMDID command, OLECMDEXECOPT option, VARIANT* in, 
     return OLECMDERR_E_NOTSUPPORTED;
   if (!page_)
     return OLECMDERR_E_DISABLED;
+  if (PromptStops())
+    return E_ABORT;
   // Nothing to print on: the journal tells the test what was asked.
   Journal(command == OLECMDID_PRINT ? L"print" : L"print_preview",
           {{L"url", page_->url}, {L"option", std::to_wstring(option)}});
@@ -333,6 +337,8 @@ void WebBrowser::ShowDocument(const LoadedPage& loaded, uint64_t ticket) {
         NewComObject<FrameBrowser>(ResolveUrl(loaded.final_url, frame.src), frame.name));
   }
   page_->actions = std::move(parsed.actions);
+  for (const PageAction& action : page_->actions)
+    page_->prompt = page_->prompt || std::holds_alternative<PromptAction>(action);
   const Pending pending = *pending_;
   if (pending.kind == Kind::kNavigate)
     travel_log_.Commit(pending.history_step, loaded.final_url);
@@ -426,4 +432,25 @@ void WebBrowser::RunActions() {
   RunPageActions(actions,
                  PageContext{site_, events_, url, static_cast<IHTMLDocument2*>(document.Get()),
                              [this, ticket] { return IsCurrent(ticket); }});
+}
+
+bool WebBrowser::PromptStops() {
+  if (!page_ || !page_->prompt)
+    return false;
+  page_->prompt = false;
+  const ComPtr<WebBrowser> keep_alive(this);
+  Journal(L"prompt", {{L"url", page_->url}});
+  // The engine's dialog: a modal loop that ends, with the page staying, when
+  // its windows are gone or at WM_QUIT, which goes on to the loop outside.
+  MSG msg;
+  while (windows_.exists()) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0)
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+    if (got <= 0)
+      break;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return true;
 }

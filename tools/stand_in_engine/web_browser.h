@@ -167,6 +167,7 @@ class WebBrowser final : public WebBrowser2Defaults,
     std::wstring url;
     std::vector<Microsoft::WRL::ComPtr<FrameBrowser>> frames;
     std::vector<PageAction> actions;
+    bool prompt = false;  // armed by the page's prompt marker
   };
 
   ~WebBrowser();
@@ -183,6 +184,8 @@ class WebBrowser final : public WebBrowser2Defaults,
   void CompleteDocument(uint64_t ticket);
   void EndWithError(const std::wstring& url, HRESULT error);
   void RunActions();
+  // Shows the page's armed prompt; true when it stopped the caller.
+  bool PromptStops();
 
   HRESULT Activate(bool ui_activate, HWND parent, LPCRECT position);
 
