@@ -64,6 +64,11 @@ std::optional<DWORD> Landing(const OutsideCaller& caller, HKEY root, const wchar
   return number;
 }
 
+bool SetDword(const wchar_t* key, const wchar_t* name, DWORD value) {
+  return ::RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value)) ==
+         ERROR_SUCCESS;
+}
+
 unique_hkey OpenUnhooked(HKEY root, const char* subkey) {
   // The ANSI open is passed through unchanged, so it reaches the real key.
   unique_hkey key;
@@ -137,18 +142,19 @@ TB_CHILD_ROUTINE(RedirectsFeatureSubkeysOfOtherKeys) {
   return 0;
 }
 
-TB_CHILD_ROUTINE(FeatureSubkeysNeedTheKeyAtInstallation) {
-  // The parent removed the program's feature key before this runs.
+TB_CHILD_ROUTINE(CreatesTheProgramsKeyAtInstallation) {
+  // The parent removed the program's feature key before this runs, as on a
+  // first run; start-up writes the features only after the hooks are in.
   InstallRegistryHooks();
+  CHILD_CHECK(SetDword(kOwnProbeFeature, kProbe, kOwnProbeFeatureNumber));
   const std::optional<OutsideCaller> caller = OutsideCaller::Load();
   CHILD_CHECK(caller);
   const unique_hkey engine = OpenUnhooked(HKEY_CURRENT_USER,
                                           "Software\\Microsoft\\Internet Explorer\\Main\\"
                                           "FeatureControl");
   CHILD_CHECK(engine);
-  CHILD_CHECK(Landing(*caller, engine.get(), L"FEATURE_TB_PROBE") == kEngineProbeFeatureNumber);
-  // The engine's key still goes to the program's, which is not there.
-  CHILD_CHECK(Landing(*caller, HKEY_LOCAL_MACHINE, kEngineFeatureControl) == std::nullopt);
+  CHILD_CHECK(Landing(*caller, engine.get(), L"FEATURE_TB_PROBE") == kOwnProbeFeatureNumber);
+  CHILD_CHECK(Landing(*caller, HKEY_LOCAL_MACHINE, kEngineFeatureControl) == kNoProbe);
   return 0;
 }
 
@@ -329,11 +335,6 @@ TB_CHILD_ROUTINE(InstallingTwiceKeepsOneSetOfHooks) {
   return 0;
 }
 
-bool SetDword(const wchar_t* key, const wchar_t* name, DWORD value) {
-  return ::RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value)) ==
-         ERROR_SUCCESS;
-}
-
 class RegistryRedirectionTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -370,9 +371,9 @@ TEST_F(RegistryRedirectionTest, FeatureSubkeysOfOtherKeysOpenBelowTheProgramsKey
   EXPECT_EQ(Run("RedirectsFeatureSubkeysOfOtherKeys"), 0u);
 }
 
-TEST_F(RegistryRedirectionTest, FeatureSubkeysStayWhereTheyAreWithoutTheProgramsKey) {
+TEST_F(RegistryRedirectionTest, AFirstRunRedirectsToo) {
   ASSERT_EQ(::RegDeleteTreeW(HKEY_CURRENT_USER, kFeatureControl), ERROR_SUCCESS);
-  EXPECT_EQ(Run("FeatureSubkeysNeedTheKeyAtInstallation"), 0u);
+  EXPECT_EQ(Run("CreatesTheProgramsKeyAtInstallation"), 0u);
 }
 
 TEST_F(RegistryRedirectionTest, OptionValuesAreAnsweredFromTheTable) {

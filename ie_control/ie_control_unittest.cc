@@ -4,6 +4,7 @@
 
 #include <exdispid.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iostream>
 #include <memory>
@@ -107,17 +108,21 @@ class CIEControlTest : public testing::Test {
   }
 
   // Runs the navigations queued for `control`, in order; the addresses the
-  // engine was asked for (it announces each one as it starts).
-  std::vector<std::wstring> QueuedNavigations(CIEControl& control) {
+  // engine was asked for. It announces the first at once and, while that one
+  // is under way, the next ones from its own messages: `expected` tells how
+  // many to wait for.
+  std::vector<std::wstring> QueuedNavigations(CIEControl& control, size_t expected) {
+    static constexpr wchar_t kStarted[] = L"BeforeNavigate 6 top ";
     notify_.lines.clear();
     MSG msg;
     while (::PeekMessageW(&msg, control.hwnd(), WM_IECONTROL_NAVIGATE, WM_IECONTROL_NAVIGATE,
                           PM_REMOVE)) {
       ::DispatchMessageW(&msg);
     }
+    (void)PumpMessagesUntil([&] { return notify_.Matching(kStarted).size() >= expected; });
     std::vector<std::wstring> urls;
-    for (const std::wstring& line : notify_.Matching(L"BeforeNavigate 6 top "))
-      urls.push_back(line.substr(std::wcslen(L"BeforeNavigate 6 top ")));
+    for (const std::wstring& line : notify_.Matching(kStarted))
+      urls.push_back(line.substr(std::wcslen(kStarted)));
     return urls;
   }
 
@@ -180,12 +185,12 @@ TEST_F(CIEControlTest, NavigateQueuesOneCopyPerNonEmptyUrl) {
   control_.Navigate(L"", false);
   control_.Navigate(nullptr, false);
   control_.Navigate(L"", true);  // no start page in this control
-  EXPECT_TRUE(QueuedNavigations(control_).empty());
+  EXPECT_TRUE(QueuedNavigations(control_, 0).empty());
 
   std::wstring url = L"http://127.0.0.1:9/first";
   control_.Navigate(url.c_str(), true);
   url = L"changed after the call";
-  EXPECT_EQ(QueuedNavigations(control_), std::vector<std::wstring>{L"http://127.0.0.1:9/first"});
+  EXPECT_EQ(QueuedNavigations(control_, 1), std::vector<std::wstring>{L"http://127.0.0.1:9/first"});
 }
 
 TEST_F(CIEControlTest, StartPageGoesAheadWhenAskedFor) {
@@ -196,7 +201,9 @@ TEST_F(CIEControlTest, StartPageGoesAheadWhenAskedFor) {
   with_pages.Navigate(L"http://127.0.0.1:9/", true);
   with_pages.Navigate(nullptr, true);
   with_pages.Navigate(L"http://127.0.0.1:9/again", false);
-  const std::vector<std::wstring> urls = QueuedNavigations(with_pages);
+  std::vector<std::wstring> urls = QueuedNavigations(with_pages, 4);
+  // Wine's engine fails them all: the error page follows.
+  urls.resize(std::min<size_t>(urls.size(), 4));
   const std::wstring start = std::wstring(L"res://") + module + L"/start.htm";
   EXPECT_EQ(urls, (std::vector<std::wstring>{start, L"http://127.0.0.1:9/", start,
                                              L"http://127.0.0.1:9/again"}));
@@ -332,7 +339,7 @@ TEST_F(CIEControlTest, FaultInTheWindowProcedureEndsTheMessageWithZero) {
   // The window is still in working order, its own map included.
   EXPECT_EQ(::SendMessageW(hwnd, kFault, 0, 0), 0);
   control_.Navigate(L"http://127.0.0.1:9/", false);
-  EXPECT_EQ(QueuedNavigations(control_), std::vector<std::wstring>{L"http://127.0.0.1:9/"});
+  EXPECT_EQ(QueuedNavigations(control_, 1), std::vector<std::wstring>{L"http://127.0.0.1:9/"});
   ComPtr<IWebBrowser2> browser;
   EXPECT_TRUE(control_.GetBrowser(&browser));
 }

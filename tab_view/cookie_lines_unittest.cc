@@ -35,7 +35,8 @@ TEST(UnescapeCookieTextTest, StaysInsideATextWithoutTerminator) {
   for (const auto& [text, expected] : cases) {
     auto exact = std::make_unique<wchar_t[]>(text.size());
     std::copy(text.begin(), text.end(), exact.get());
-    EXPECT_EQ(UnescapeCookieText(std::wstring_view(exact.get(), text.size())), expected) << std::wstring(text);
+    EXPECT_EQ(UnescapeCookieText(std::wstring_view(exact.get(), text.size())), expected)
+        << std::wstring(text);
   }
 }
 
