@@ -169,11 +169,6 @@ class EmulationTest(HostTestCase):
         for name in ("iexplore.exe", "tabbridge.exe"):
             self.assertEqual(reg_query(EMULATION_KEY, name), ("REG_DWORD", "0x22b8"))
 
-    def test_the_first_process_already_reads_through_the_redirection(self):
-        # No feature key yet when the hooks go in.
-        self.assertEqual(self.run_session({"action": "host_set_emulation", "mode": 8888},
-                                          inside="ReadEngineEmulation"), 8888)
-
     def test_start_up_writes_no_feature_value(self):
         self.assertEqual(self.run_session({"action": "host_ping"}, inside="ReadEngineEmulation"), 0)
         self.assertFalse(key_exists(EMULATION_KEY))
