@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
+
+#include "utils/scoped_handle.h"
 
 namespace {
 
@@ -10,9 +13,7 @@ HANDLE g_input = INVALID_HANDLE_VALUE;
 HANDLE g_output = INVALID_HANDLE_VALUE;
 
 void CloseIfValid(HANDLE* handle) {
-  if (*handle != INVALID_HANDLE_VALUE && *handle != nullptr)
-    ::CloseHandle(*handle);
-  *handle = INVALID_HANDLE_VALUE;
+  const unique_handle closing(std::exchange(*handle, INVALID_HANDLE_VALUE));
 }
 
 DWORD ClampToDword(size_t size) {

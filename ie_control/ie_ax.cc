@@ -21,7 +21,7 @@ void IEAx::CreateBrowser(HWND hwnd, IIEControlNotify* notify) {
   SetExternalUIHandler(client_site_.get());
   // Failures leave a host without a control; the window still paints.
   (void)CreateControl(kWebBrowserClsid, hwnd);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (SUCCEEDED(QueryControl(&browser))) {
     (void)browser->put_RegisterAsDropTarget(VARIANT_TRUE);
     (void)browser->put_Silent(VARIANT_FALSE);

@@ -7,7 +7,7 @@
 #include "ie_control/ie_new_window_manager.h"
 #include "ie_control/ie_ole_client_site.h"
 #include "ui_base/ax_host_window.h"
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 // The host of one WebBrowser control: creates it in the browser window with
 // the client site as its UI handler and offers the new-window manager as a
@@ -40,8 +40,8 @@ class IEAx : public AxHostWindow {
   LRESULT OnDestroy(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
   LRESULT OnForwardMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
 
-  ComPtr<IEOleClientSite> client_site_;
-  ComPtr<IENewWindowManager> new_window_manager_;
+  com_ptr<IEOleClientSite> client_site_;
+  com_ptr<IENewWindowManager> new_window_manager_;
   IIEControlNotify* notify_ = nullptr;
   bool destroyed_ = false;
 };

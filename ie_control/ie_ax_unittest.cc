@@ -44,7 +44,7 @@ class IEAxTest : public testing::Test {
   RecordingNotify notify_;
   unique_hwnd parent_;
   HWND window_ = nullptr;
-  ComPtr<IEAx> host_ = MakeComObject<IEAx>();
+  com_ptr<IEAx> host_ = MakeComObject<IEAx>();
 };
 
 // The WebBrowser class of this process replaced by the fake control.
@@ -60,20 +60,20 @@ class IEAxFakeBrowserTest : public IEAxTest {
 };
 
 TEST_F(IEAxTest, OffersTheNewWindowManagerAsItsOnlyService) {
-  ComPtr<IUnknown> service;
+  com_ptr<IUnknown> service;
   EXPECT_EQ(host_->QueryService(IID_INewWindowManager, IID_INewWindowManager, service.put_void()),
             E_FAIL);  // nothing created yet
   EXPECT_FALSE(service);
 
   host_->CreateBrowser(window_, &notify_);
-  ComPtr<INewWindowManager> manager;
+  com_ptr<INewWindowManager> manager;
   ASSERT_EQ(host_->QueryService(IID_INewWindowManager, IID_INewWindowManager, manager.put_void()),
             S_OK);
   EXPECT_EQ(manager->EvaluateNewWindow(L"http://a/", nullptr, nullptr, nullptr, FALSE, 0, 0), S_OK);
   EXPECT_EQ(notify_.Matching(L"EvaluateNewWindow").size(), 1u);
 
   // The manager's own interface rules apply to what is asked of it.
-  ComPtr<IDispatch> dispatch;
+  com_ptr<IDispatch> dispatch;
   EXPECT_EQ(host_->QueryService(IID_INewWindowManager, IID_IDispatch, dispatch.put_void()),
             E_NOINTERFACE);
 
@@ -86,14 +86,14 @@ TEST_F(IEAxTest, OffersTheNewWindowManagerAsItsOnlyService) {
 }
 
 TEST_F(IEAxTest, ShowUIAndCommandQuestionsGoToTheClientSite) {
-  ComPtr<IUnknown> none;
+  com_ptr<IUnknown> none;
   EXPECT_EQ(host_->QueryInterface(IID_IOleCommandTarget, none.put_void()), E_NOINTERFACE);
   EXPECT_EQ(host_->QueryInterface(__uuidof(IDocHostShowUI), none.put_void()), E_NOINTERFACE);
   EXPECT_FALSE(none);
 
   host_->CreateBrowser(window_, &notify_);
-  ComPtr<IOleCommandTarget> command_target;
-  ComPtr<IDocHostShowUI> show_ui;
+  com_ptr<IOleCommandTarget> command_target;
+  com_ptr<IDocHostShowUI> show_ui;
   ASSERT_EQ(host_->QueryInterface(IID_IOleCommandTarget, command_target.put_void()), S_OK);
   ASSERT_EQ(host_->QueryInterface(__uuidof(IDocHostShowUI), show_ui.put_void()), S_OK);
   EXPECT_FALSE(IsSameComObject(command_target.get(), host_->GetUnknown()));
@@ -102,7 +102,7 @@ TEST_F(IEAxTest, ShowUIAndCommandQuestionsGoToTheClientSite) {
 
 TEST_F(IEAxTest, HostInfoComesFromTheClientSite) {
   host_->CreateBrowser(window_, &notify_);
-  ComPtr<IDocHostUIHandler> handler;
+  com_ptr<IDocHostUIHandler> handler;
   ASSERT_EQ(host_->QueryInterface(IID_IDocHostUIHandler, handler.put_void()), S_OK);
   DOCHOSTUIINFO info = {sizeof(info)};
   EXPECT_EQ(handler->GetHostInfo(&info), S_OK);
@@ -112,14 +112,14 @@ TEST_F(IEAxTest, HostInfoComesFromTheClientSite) {
 
 TEST_F(IEAxTest, CreatesWinesWebBrowserWithItsDialogsOn) {
   host_->CreateBrowser(window_, &notify_);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   ASSERT_EQ(host_->QueryControl(&browser), S_OK);
   // Wine's control keeps no drop-target setting to read back.
   VARIANT_BOOL silent = VARIANT_TRUE;
   EXPECT_EQ(browser->get_Silent(&silent), S_OK);
   EXPECT_EQ(silent, VARIANT_FALSE);
   // The engine calls back into its site: a script close reaches the owner.
-  ComPtr<IOleCommandTarget> command_target;
+  com_ptr<IOleCommandTarget> command_target;
   ASSERT_EQ(host_->QueryInterface(IID_IOleCommandTarget, command_target.put_void()), S_OK);
   EXPECT_EQ(command_target->Exec(nullptr, OLECMDID_CLOSE, 0, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(notify_.lines, std::vector<std::wstring>{L"CloseTab"});
@@ -131,7 +131,7 @@ TEST_F(IEAxFakeBrowserTest, SecondDestroyIsSwallowed) {
   ::SendMessageW(window_, WM_DESTROY, 0, 0);
   EXPECT_EQ(g_destroys_behind_host, 1);
   EXPECT_FALSE(record_.alive);  // the control went with the first one
-  ComPtr<IUnknown> control;
+  com_ptr<IUnknown> control;
   EXPECT_EQ(host_->QueryControl(&control), E_NOINTERFACE);
 
   ::SendMessageW(window_, WM_DESTROY, 0, 0);
@@ -141,7 +141,7 @@ TEST_F(IEAxFakeBrowserTest, SecondDestroyIsSwallowed) {
 
 TEST_F(IEAxFakeBrowserTest, LivesOnWithItsWindowAfterItsOwnerLetsGo) {
   host_->CreateBrowser(window_, &notify_);
-  host_.Reset();
+  host_.reset();
   MSG taken = {window_, WM_KEYDOWN, kKeyTakenByControl, 0};
   EXPECT_EQ(::SendMessageW(window_, WM_FORWARDMSG, 0, reinterpret_cast<LPARAM>(&taken)), 1);
   ::DestroyWindow(window_);
@@ -150,7 +150,7 @@ TEST_F(IEAxFakeBrowserTest, LivesOnWithItsWindowAfterItsOwnerLetsGo) {
 
 TEST_F(IEAxFakeBrowserTest, LastReferenceGoesWithTheWindow) {
   host_->CreateBrowser(window_, &notify_);
-  IEAx* const raw = host_.Detach();
+  IEAx* const raw = host_.release();
   ::DestroyWindow(window_);
   // The control and the final message have let go; ours is the last.
   EXPECT_EQ(raw->Release(), 0u);
@@ -168,7 +168,7 @@ TEST_F(IEAxFakeBrowserTest, FaultWhileForwardingAcceleratorsIsSwallowed) {
 TEST_F(IEAxFakeBrowserTest, ControlWithoutIWebBrowser2KeepsTheClientSiteUnattached) {
   host_->CreateBrowser(window_, &notify_);
   EXPECT_TRUE(record_.alive);
-  ComPtr<IOleCommandTarget> command_target;
+  com_ptr<IOleCommandTarget> command_target;
   ASSERT_EQ(host_->QueryInterface(IID_IOleCommandTarget, command_target.put_void()), S_OK);
   EXPECT_EQ(command_target->Exec(nullptr, OLECMDID_CLOSE, 0, nullptr, nullptr), S_FALSE);
   EXPECT_TRUE(notify_.lines.empty());

@@ -6,7 +6,7 @@
 
 #include <initializer_list>
 
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 namespace {
 
@@ -43,8 +43,8 @@ class EventArguments {
   const DISPPARAMS& params_;
 };
 
-bool FindEventsPoint(IUnknown* browser, ComPtr<IConnectionPoint>* point) {
-  ComPtr<IConnectionPointContainer> container;
+bool FindEventsPoint(IUnknown* browser, com_ptr<IConnectionPoint>* point) {
+  com_ptr<IConnectionPointContainer> container;
   return browser &&
          SUCCEEDED(browser->QueryInterface(IID_IConnectionPointContainer, container.put_void())) &&
          SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point->put())) && *point;
@@ -53,12 +53,12 @@ bool FindEventsPoint(IUnknown* browser, ComPtr<IConnectionPoint>* point) {
 }  // namespace
 
 bool IEBrowserEventSink::Advise(IUnknown* browser) {
-  ComPtr<IConnectionPoint> point;
+  com_ptr<IConnectionPoint> point;
   return FindEventsPoint(browser, &point) && SUCCEEDED(point->Advise(GetUnknown(), &cookie_));
 }
 
 bool IEBrowserEventSink::Unadvise(IUnknown* browser) {
-  ComPtr<IConnectionPoint> point;
+  com_ptr<IConnectionPoint> point;
   if (!FindEventsPoint(browser, &point) || FAILED(point->Unadvise(cookie_)))
     return false;
   cookie_ = 0;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "ui_base/com_ptr.h"
-#include "ui_base/scoped_bstr.h"
+#include "utils/com_ptr.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
@@ -191,7 +191,7 @@ class IEBrowserEventSinkTest : public testing::Test {
     return value;
   }
   VARIANT Text(const wchar_t* text) {
-    strings_.push_back(std::make_unique<ScopedBstr>(text));
+    strings_.push_back(std::make_unique<unique_bstr>(MakeBstr(text)));
     VARIANT value = Of(VT_BSTR);
     V_BSTR(&value) = strings_.back()->get();
     return value;
@@ -259,7 +259,7 @@ class IEBrowserEventSinkTest : public testing::Test {
   // Delivers one event to a fresh sink; what its delegate recorded.
   std::vector<std::string> Deliver(DISPID id, const std::vector<VARIANT>& arguments) {
     RecordingDelegate delegate;
-    ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+    com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
     EXPECT_EQ(Raise(sink.get(), id, arguments), S_OK);
     return delegate.calls;
   }
@@ -270,7 +270,7 @@ class IEBrowserEventSinkTest : public testing::Test {
   long width_ = 0;
   long height_ = 0;
   VARIANT variants_[5];
-  std::vector<std::unique_ptr<ScopedBstr>> strings_;
+  std::vector<std::unique_ptr<unique_bstr>> strings_;
 };
 
 TEST_F(IEBrowserEventSinkTest, EveryEventReachesItsSlotWithItsArgumentsInDeclaredOrder) {
@@ -326,7 +326,7 @@ TEST_F(IEBrowserEventSinkTest, NewWindow3TakesItsFlagsAsEitherIntegerType) {
 
 TEST_F(IEBrowserEventSinkTest, EventsWithoutArgumentsMustComeWithoutAnArgumentArray) {
   RecordingDelegate delegate;
-  ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
   VARIANT unused = Of(VT_EMPTY);
   DISPPARAMS with_array = {&unused, nullptr, 0, 0};
   for (const DISPID id : {DISPID_DOWNLOADBEGIN, DISPID_DOWNLOADCOMPLETE, DISPID_QUIT}) {
@@ -339,7 +339,7 @@ TEST_F(IEBrowserEventSinkTest, EventsWithoutArgumentsMustComeWithoutAnArgumentAr
 
 TEST_F(IEBrowserEventSinkTest, MissingParameterBlockOrArrayIsDroppedWithoutATrace) {
   RecordingDelegate delegate;
-  ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
   for (const Event& event : WellFormedEvents()) {
     EXPECT_EQ(
         sink->Invoke(event.id, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
@@ -365,21 +365,21 @@ TEST_F(IEBrowserEventSinkTest, OtherDispidsAreIgnored) {
 
 TEST_F(IEBrowserEventSinkTest, IsAPlainDispatchWithoutTypeInformation) {
   RecordingDelegate delegate;
-  ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
   UINT count = 0;
   EXPECT_EQ(sink->GetTypeInfoCount(&count), E_NOTIMPL);
-  ComPtr<ITypeInfo> info;
+  com_ptr<ITypeInfo> info;
   EXPECT_EQ(sink->GetTypeInfo(0, 0, info.put()), TYPE_E_ELEMENTNOTFOUND);
   LPOLESTR name = const_cast<LPOLESTR>(L"TitleChange");
   DISPID id = 0;
   EXPECT_EQ(sink->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), DISP_E_UNKNOWNNAME);
 
-  ComPtr<IUnknown> unknown;
-  ComPtr<IDispatch> dispatch;
-  ComPtr<DWebBrowserEvents2> typed;
-  EXPECT_EQ(sink.As(&unknown), S_OK);
-  EXPECT_EQ(sink.As(&dispatch), S_OK);
-  EXPECT_EQ(sink.As(&typed), E_NOINTERFACE);
+  com_ptr<IUnknown> unknown;
+  com_ptr<IDispatch> dispatch;
+  com_ptr<DWebBrowserEvents2> typed;
+  EXPECT_EQ(sink.query(&unknown), S_OK);
+  EXPECT_EQ(sink.query(&dispatch), S_OK);
+  EXPECT_EQ(sink.query(&typed), E_NOINTERFACE);
 }
 
 // A browser's connection point for DWebBrowserEvents2 that hands out one
@@ -412,12 +412,12 @@ class FakeEventSource : public ComObject<IConnectionPointContainer, IConnectionP
   STDMETHODIMP Unadvise(DWORD cookie) override {
     if (cookie != kCookie || !sink_)
       return CONNECT_E_NOCONNECTION;
-    sink_.Reset();
+    sink_.reset();
     return S_OK;
   }
   STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
-  ComPtr<IDispatch> sink_;
+  com_ptr<IDispatch> sink_;
 
  protected:
   void* FindInterface(REFIID iid) override {
@@ -428,8 +428,8 @@ class FakeEventSource : public ComObject<IConnectionPointContainer, IConnectionP
 
 TEST_F(IEBrowserEventSinkTest, AdviseConnectsToTheEventsPointAndUnadviseUsesItsCookie) {
   RecordingDelegate delegate;
-  ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
-  ComPtr<FakeEventSource> browser = MakeComObject<FakeEventSource>();
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<FakeEventSource> browser = MakeComObject<FakeEventSource>();
   ASSERT_TRUE(sink->Advise(browser->GetUnknown()));
   ASSERT_TRUE(browser->sink_);
   EXPECT_TRUE(IsSameComObject(browser->sink_.get(), sink->GetUnknown()));
@@ -449,13 +449,13 @@ TEST_F(IEBrowserEventSinkTest, AdviseConnectsToTheEventsPointAndUnadviseUsesItsC
 
 TEST_F(IEBrowserEventSinkTest, AdviseFailsWithoutAnEventsPoint) {
   RecordingDelegate delegate;
-  ComPtr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
   EXPECT_FALSE(sink->Advise(nullptr));
   EXPECT_FALSE(sink->Unadvise(nullptr));
-  ComPtr<IEBrowserEventSink> not_a_browser = MakeComObject<IEBrowserEventSink>(&delegate);
+  com_ptr<IEBrowserEventSink> not_a_browser = MakeComObject<IEBrowserEventSink>(&delegate);
   EXPECT_FALSE(sink->Advise(not_a_browser->GetUnknown()));
 
-  ComPtr<FakeEventSource> browser = MakeComObject<FakeEventSource>();
+  com_ptr<FakeEventSource> browser = MakeComObject<FakeEventSource>();
   ASSERT_TRUE(sink->Advise(browser->GetUnknown()));
   EXPECT_FALSE(sink->Advise(browser->GetUnknown()));  // the point takes one sink
 }

@@ -3,8 +3,8 @@
 #include <cwchar>
 
 #include "ui_base/message_loop.h"
-#include "ui_base/scoped_bstr.h"
 #include "utils/log.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
@@ -42,17 +42,17 @@ CIEControl::CIEControl(IDispatch* external,
                        IIEControlNotify* notify,
                        const wchar_t* start_page_name,
                        const wchar_t* error_page_name)
-    : external_(external),
+    : external_(com_ptr<IDispatch>(external)),
       notify_(notify),
       start_page_(ResourcePage(start_page_name)),
       error_page_(ResourcePage(error_page_name)) {}
 
 CIEControl::~CIEControl() {
   UnhookWindow();
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   (void)GetBrowser(&browser);
   LetGoOfEventSink(browser.get());
-  host_.Reset();
+  host_.reset();
 }
 
 bool CIEControl::RegisterHostWindowClass() {
@@ -66,9 +66,9 @@ HWND CIEControl::Create(HWND parent, const RECT& rect, int control_id, bool visi
 
   host_ = MakeComObject<IEAx>();
   host_->CreateBrowser(hwnd(), notify_);
-  host_->SetExternalDispatch(external_);
+  host_->SetExternalDispatch(external_.get());
 
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser)) {
     event_sink_ = MakeComObject<IEBrowserEventSink>(this);
     (void)event_sink_->Advise(browser.get());
@@ -92,31 +92,31 @@ void CIEControl::PostNavigate(const std::wstring& url) {
 }
 
 void CIEControl::GoBack() {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
     (void)browser->GoBack();
 }
 
 void CIEControl::GoForward() {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
     (void)browser->GoForward();
 }
 
 void CIEControl::Refresh() {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
     (void)browser->Refresh();
 }
 
-bool CIEControl::GetDocument2(ComPtr<IHTMLDocument2>* document) {
-  ComPtr<IWebBrowser2> browser;
-  ComPtr<IDispatch> dispatch;
+bool CIEControl::GetDocument2(com_ptr<IHTMLDocument2>* document) {
+  com_ptr<IWebBrowser2> browser;
+  com_ptr<IDispatch> dispatch;
   if (!GetBrowser(&browser) || FAILED(browser->get_Document(dispatch.put())) || !dispatch) {
     LOG(DEBUG) << L"get_Document Fail";
     return false;
   }
-  if (FAILED(dispatch.As(document)) || !*document) {
+  if (FAILED(dispatch.query(document)) || !*document) {
     LOG(DEBUG) << L"spDoc2 Fail";
     return false;
   }
@@ -124,13 +124,13 @@ bool CIEControl::GetDocument2(ComPtr<IHTMLDocument2>* document) {
 }
 
 bool CIEControl::FocusDocument() {
-  ComPtr<IHTMLDocument2> document;
+  com_ptr<IHTMLDocument2> document;
   if (!GetDocument2(&document)) {
     LOG(DEBUG) << L"GetDocument2 Fail";
     return false;
   }
-  ComPtr<IHTMLDocument4> document4;
-  if (FAILED(document.As(&document4)) || !document4) {
+  com_ptr<IHTMLDocument4> document4;
+  if (FAILED(document.query(&document4)) || !document4) {
     LOG(DEBUG) << L"spDoc4 Fail";
     return false;
   }
@@ -143,12 +143,12 @@ bool CIEControl::FocusDocument() {
 }
 
 bool CIEControl::FocusHtmlWindow() {
-  ComPtr<IHTMLDocument2> document;
+  com_ptr<IHTMLDocument2> document;
   if (!GetDocument2(&document)) {
     LOG(DEBUG) << L"GetDocument2 Fail";
     return false;
   }
-  ComPtr<IHTMLWindow2> window;
+  com_ptr<IHTMLWindow2> window;
   if (FAILED(document->get_parentWindow(window.put())) || !window) {
     LOG(DEBUG) << L"get_parentWindow Fail";
     return false;
@@ -170,18 +170,17 @@ bool CIEControl::FocusWebBrowser() {
 }
 
 bool CIEControl::GetTitle(std::wstring* title) {
-  ComPtr<IHTMLDocument2> document;
-  ScopedBstr text;
-  if (!GetDocument2(&document) || FAILED(document->get_title(text.Receive())) ||
-      text.Length() == 0) {
+  com_ptr<IHTMLDocument2> document;
+  unique_bstr text;
+  if (!GetDocument2(&document) || FAILED(document->get_title(text.put())) || text.length() == 0) {
     return false;
   }
-  title->assign(text.get(), text.Length());
+  title->assign(text.get(), text.length());
   return true;
 }
 
-bool CIEControl::GetBrowser(ComPtr<IWebBrowser2>* browser) {
-  browser->Reset();
+bool CIEControl::GetBrowser(com_ptr<IWebBrowser2>* browser) {
+  browser->reset();
   return host_ && SUCCEEDED(host_->QueryControl(browser)) && *browser;
 }
 
@@ -193,7 +192,7 @@ void CIEControl::Close() {
   if (host_)
     host_->SetExternalDispatch(nullptr);
   navigations_.Clear();
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   (void)GetBrowser(&browser);
   LetGoOfEventSink(browser.get());
   if (browser) {
@@ -222,10 +221,10 @@ LRESULT CIEControl::OnNavigate(UINT, WPARAM wparam, LPARAM, bool&) {
 }
 
 void CIEControl::NavigateNow(const std::wstring& url) {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (url.empty() || !GetBrowser(&browser))
     return;
-  const ScopedBstr url_text(url.c_str());
+  const unique_bstr url_text = MakeBstr(url.c_str());
   VARIANT empty;
   ::VariantInit(&empty);
   // The engine may run a modal loop in here (a page's prompt) in which the
@@ -240,7 +239,7 @@ void CIEControl::LetGoOfEventSink(IUnknown* browser) {
   // then reaches nobody.
   (void)event_sink_->Unadvise(browser);
   event_sink_->Detach();
-  event_sink_.Reset();
+  event_sink_.reset();
 }
 
 int CIEControl::ControlId() const {
@@ -248,7 +247,7 @@ int CIEControl::ControlId() const {
 }
 
 bool CIEControl::IsTopLevelBrowser(IDispatch* frame) {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   return GetBrowser(&browser) && IsSameComObject(browser.get(), frame);
 }
 

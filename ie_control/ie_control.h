@@ -12,9 +12,9 @@
 #include "ie_control/ie_browser_event_sink.h"
 #include "ie_control/ie_control_notify.h"
 #include "ie_control/wnd_proc_hook.h"
-#include "ui_base/com_ptr.h"
 #include "ui_base/task_queue.h"
 #include "ui_base/window_impl.h"
+#include "utils/com_ptr.h"
 
 // Wakes the control's own window for its queue of navigations.
 inline constexpr UINT WM_IECONTROL_NAVIGATE = 3037;
@@ -49,7 +49,7 @@ class CIEControl : public WindowImpl, public IEBrowserEventSink::Delegate, publi
   bool FocusWebBrowser();
   // True only for a non-empty title.
   bool GetTitle(std::wstring* title);
-  bool GetBrowser(ComPtr<IWebBrowser2>* browser);
+  bool GetBrowser(com_ptr<IWebBrowser2>* browser);
   HWND GetHostWindow() const;
   void Close();
   // Gives the engine its keyboard and mouse accelerators; true when taken.
@@ -93,16 +93,16 @@ class CIEControl : public WindowImpl, public IEBrowserEventSink::Delegate, publi
   bool IsTopLevelBrowser(IDispatch* frame);
   // The start or the error page, which are not reported.
   bool IsOwnPage(const wchar_t* url) const;
-  bool GetDocument2(ComPtr<IHTMLDocument2>* document);
+  bool GetDocument2(com_ptr<IHTMLDocument2>* document);
   bool FocusDocument();
   bool FocusHtmlWindow();
 
-  IDispatch* external_;
+  com_ptr<IDispatch> external_;
   IIEControlNotify* notify_;
   std::wstring start_page_;
   std::wstring error_page_;
-  ComPtr<IEAx> host_;
-  ComPtr<IEBrowserEventSink> event_sink_;
+  com_ptr<IEAx> host_;
+  com_ptr<IEBrowserEventSink> event_sink_;
   TaskQueue navigations_{WM_IECONTROL_NAVIGATE};
 };
 

@@ -17,7 +17,7 @@
 #include "tools/stand_in_engine/testing/scoped_journal.h"
 #include "tools/stand_in_engine/testing/scoped_stand_in_engine.h"
 #include "ui_base/ax_test_util.h"
-#include "ui_base/scoped_bstr.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
@@ -107,14 +107,14 @@ TEST_F(CIEControlEngineTest, EventsAfterTheControlLetGoReachNobody) {
     auto control = std::make_unique<CIEControl>(nullptr, &notify_);
     const HWND hwnd = control->Create(frame_.get(), RECT{0, 0, 100, 100}, kControlId, false);
     ASSERT_NE(hwnd, nullptr);
-    ComPtr<IWebBrowser2> browser;
+    com_ptr<IWebBrowser2> browser;
     ASSERT_TRUE(control->GetBrowser(&browser));
     ::DestroyWindow(hwnd);
     if (close)
       control->Close();
     control.reset();
     notify_.lines.clear();
-    const ScopedBstr url(server_.Url("/late.html").c_str());
+    const unique_bstr url = MakeBstr(server_.Url("/late.html").c_str());
     VARIANT empty;
     ::VariantInit(&empty);
     EXPECT_EQ(browser->Navigate(url.get(), &empty, &empty, &empty, &empty), S_OK);
@@ -148,10 +148,10 @@ TEST_F(CIEControlEngineTest, ScriptCloseReachesTheOwnerAndTheControlStays) {
   EXPECT_EQ(close[0].Field(L"exec"), L"0x00000001");  // S_FALSE: taken by the host
   EXPECT_EQ(close[0].Field(L"window_closing"), L"not-raised");
   EXPECT_TRUE(::IsWindow(hwnd));
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   ASSERT_TRUE(control_.GetBrowser(&browser));
-  ScopedBstr location;
-  EXPECT_EQ(browser->get_LocationURL(location.Receive()), S_OK);
+  unique_bstr location;
+  EXPECT_EQ(browser->get_LocationURL(location.put()), S_OK);
   EXPECT_EQ(std::wstring(location.get() ? location.get() : L""), page);
 }
 

@@ -32,7 +32,7 @@ class LoggingNotify : public IIEControlNotify {
 TB_CHILD_ROUTINE(ScriptCloseOfTheClientSite) {
   ScopedOleInitialize ole;
   LoggingNotify notify;
-  ComPtr<IEOleClientSite> site = MakeComObject<IEOleClientSite>();
+  com_ptr<IEOleClientSite> site = MakeComObject<IEOleClientSite>();
   site->SetNotify(&notify);
   return site->Exec(nullptr, OLECMDID_CLOSE, 0, nullptr, nullptr) == S_FALSE ? 0 : 1;
 }
@@ -43,11 +43,11 @@ TB_CHILD_ROUTINE(HostThroughItsWholeLife) {
   const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 100, 100, parent.get(),
                                         nullptr, ::GetModuleHandleW(nullptr), nullptr);
   LoggingNotify notify;
-  ComPtr<IEAx> host = MakeComObject<IEAx>();
+  com_ptr<IEAx> host = MakeComObject<IEAx>();
   host->CreateBrowser(window, &notify);
   LOG(DEBUG) << L"test host " << host.get();
   ::SendMessageW(window, WM_DESTROY, 0, 0);
-  host.Reset();
+  host.reset();
   ::DestroyWindow(window);
   return 0;
 }

@@ -151,7 +151,7 @@ TEST_F(CIEControlTest, CreateBuildsTheBrowserInAGuardedChildWindow) {
   EXPECT_EQ(::GetDlgCtrlID(hwnd), kControlId);
 
   EXPECT_EQ(control_.GetHostWindow(), hwnd);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   EXPECT_TRUE(control_.GetBrowser(&browser));
   EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GuardedWndProc));
   EXPECT_NE(::GetPropW(hwnd, kWndProcHookProperty), nullptr);
@@ -169,7 +169,7 @@ TEST_F(CIEControlTest, FailedWindowLeavesNothingBehind) {
       control_.Create(reinterpret_cast<HWND>(0x7FFFFF0), RECT{0, 0, 10, 10}, kControlId, true),
       nullptr);
   EXPECT_EQ(control_.GetHostWindow(), nullptr);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   EXPECT_FALSE(control_.GetBrowser(&browser));
   EXPECT_FALSE(control_.PreTranslateMessage(nullptr));
   std::wstring title;
@@ -235,14 +235,14 @@ TEST_F(CIEControlTest, NavigationReportsBeforeNavigateAndTheErrorOfWinesEngine) 
   ASSERT_TRUE(server.Start());
   server.Serve("/page.html", {.body = "<html><head><title>Page</title></head></html>"});
   ASSERT_NE(Create(), nullptr);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   ASSERT_TRUE(control_.GetBrowser(&browser));
   // A second listener names what Wine's control raises.
-  ComPtr<EventNames> names = MakeComObject<EventNames>();
-  ComPtr<IConnectionPointContainer> container;
-  ComPtr<IConnectionPoint> point;
+  com_ptr<EventNames> names = MakeComObject<EventNames>();
+  com_ptr<IConnectionPointContainer> container;
+  com_ptr<IConnectionPoint> point;
   DWORD cookie = 0;
-  ASSERT_EQ(browser.As(&container), S_OK);
+  ASSERT_EQ(browser.query(&container), S_OK);
   ASSERT_EQ(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put()), S_OK);
   ASSERT_EQ(point->Advise(names->GetUnknown(), &cookie), S_OK);
 
@@ -274,7 +274,7 @@ TEST_F(CIEControlTest, CloseStopsTheReports) {
   control_.Navigate(L"http://127.0.0.1:9/", false);
   PumpMessagesFor(500);
   EXPECT_TRUE(notify_.lines.empty());
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   ASSERT_TRUE(control_.GetBrowser(&browser));
   VARIANT_BOOL visible = VARIANT_TRUE;
   EXPECT_EQ(browser->get_Visible(&visible), S_OK);
@@ -324,7 +324,7 @@ TEST_F(CIEControlTest, SecondDestroyOfTheHostIsSwallowed) {
   ASSERT_NE(hwnd, nullptr);
   ::SendMessageW(hwnd, WM_DESTROY, 0, 0);
   EXPECT_EQ(control_.destroys, 1);
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   EXPECT_FALSE(control_.GetBrowser(&browser));  // let go at the first
   ::SendMessageW(hwnd, WM_DESTROY, 0, 0);
   ::DestroyWindow(hwnd);
@@ -340,7 +340,7 @@ TEST_F(CIEControlTest, FaultInTheWindowProcedureEndsTheMessageWithZero) {
   EXPECT_EQ(::SendMessageW(hwnd, kFault, 0, 0), 0);
   control_.Navigate(L"http://127.0.0.1:9/", false);
   EXPECT_EQ(QueuedNavigations(control_, 1), std::vector<std::wstring>{L"http://127.0.0.1:9/"});
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   EXPECT_TRUE(control_.GetBrowser(&browser));
 }
 

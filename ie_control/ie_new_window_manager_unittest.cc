@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "ie_control/ie_test_util.h"
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 namespace {
 
 TEST(IENewWindowManagerTest, PassesEveryArgumentOnUnchangedAndAllowsTheWindow) {
   RecordingNotify notify;
-  ComPtr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
+  com_ptr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
   manager->SetNotify(&notify);
   EXPECT_EQ(manager->EvaluateNewWindow(L"http://a/pop", L"name", L"http://a/", L"width=300", TRUE,
                                        NWMF_USERINITED | NWMF_FIRST, 12345),
@@ -21,18 +21,18 @@ TEST(IENewWindowManagerTest, PassesEveryArgumentOnUnchangedAndAllowsTheWindow) {
 }
 
 TEST(IENewWindowManagerTest, AllowsWindowsEvenWithNobodyToTell) {
-  ComPtr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
+  com_ptr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
   EXPECT_EQ(manager->EvaluateNewWindow(L"http://a/", nullptr, nullptr, nullptr, FALSE, 0, 0), S_OK);
 }
 
 TEST(IENewWindowManagerTest, AnswersOnlyItsOwnInterface) {
-  ComPtr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
-  ComPtr<INewWindowManager> typed;
-  ComPtr<IUnknown> unknown;
-  ComPtr<IDispatch> dispatch;
-  EXPECT_EQ(manager.As(&typed), S_OK);
-  EXPECT_EQ(manager.As(&unknown), S_OK);
-  EXPECT_EQ(manager.As(&dispatch), E_NOINTERFACE);
+  com_ptr<IENewWindowManager> manager = MakeComObject<IENewWindowManager>();
+  com_ptr<INewWindowManager> typed;
+  com_ptr<IUnknown> unknown;
+  com_ptr<IDispatch> dispatch;
+  EXPECT_EQ(manager.query(&typed), S_OK);
+  EXPECT_EQ(manager.query(&unknown), S_OK);
+  EXPECT_EQ(manager.query(&dispatch), E_NOINTERFACE);
 }
 
 }  // namespace

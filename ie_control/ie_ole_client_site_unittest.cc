@@ -7,7 +7,7 @@
 
 #include "ie_control/ie_test_util.h"
 #include "ui_base/ax_test_util.h"
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class IEOleClientSiteTest : public testing::Test {
 
   ScopedOleInitialize ole_;
   RecordingNotify notify_;
-  ComPtr<IEOleClientSite> site_ = MakeComObject<IEOleClientSite>();
+  com_ptr<IEOleClientSite> site_ = MakeComObject<IEOleClientSite>();
 };
 
 TEST_F(IEOleClientSiteTest, ScriptErrorsKeepScriptsRunningWithoutADialog) {
@@ -50,7 +50,7 @@ TEST_F(IEOleClientSiteTest, ScriptCloseIsReportedAndLeftToTheOwner) {
   EXPECT_EQ(site_->Exec(&kDocHostCommandHandler, OLECMDID_CLOSE, 0, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(notify_.lines.size(), 2u);
 
-  ComPtr<IEOleClientSite> unattached = MakeComObject<IEOleClientSite>();
+  com_ptr<IEOleClientSite> unattached = MakeComObject<IEOleClientSite>();
   EXPECT_EQ(unattached->Exec(nullptr, OLECMDID_CLOSE, 0, nullptr, nullptr), S_FALSE);
 }
 
@@ -106,7 +106,7 @@ TEST_F(IEOleClientSiteTest, EverythingElseIsLeftToTheEngine) {
   EXPECT_EQ(site_->ResizeBorder(0, 0, 1, 1, nullptr, VARIANT_TRUE), E_NOTIMPL);
   BSTR text = nullptr;
   EXPECT_EQ(site_->GetOptionKeyPath(&text, 0), E_NOTIMPL);
-  ComPtr<IUnknown> object;
+  com_ptr<IUnknown> object;
   EXPECT_EQ(site_->GetDropTarget(nullptr, object.put()), E_NOTIMPL);
   EXPECT_EQ(site_->TranslateUrl(0, nullptr, &text), E_NOTIMPL);
   EXPECT_EQ(site_->FilterDataObject(nullptr, object.put()), E_NOTIMPL);
@@ -131,7 +131,7 @@ class HelperFactory : public ComObject<IClassFactory> {
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
   IID requested = IID_NULL;
-  ComPtr<IEOleClientSite> helper = MakeComObject<IEOleClientSite>();  // any IDispatch will do
+  com_ptr<IEOleClientSite> helper = MakeComObject<IEOleClientSite>();  // any IDispatch will do
 
  protected:
   void* FindInterface(REFIID iid) override {
@@ -140,12 +140,12 @@ class HelperFactory : public ComObject<IClassFactory> {
 };
 
 TEST_F(IEOleClientSiteTest, ExternalIsANewShellUIHelper) {
-  ComPtr<HelperFactory> factory = MakeComObject<HelperFactory>();
+  com_ptr<HelperFactory> factory = MakeComObject<HelperFactory>();
   DWORD cookie = 0;
   ASSERT_EQ(::CoRegisterClassObject(CLSID_ShellUIHelper, factory->GetUnknown(),
                                     CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
             S_OK);
-  ComPtr<IDispatch> external;
+  com_ptr<IDispatch> external;
   EXPECT_EQ(site_->GetExternal(external.put()), S_OK);
   ::CoRevokeClassObject(cookie);
   EXPECT_TRUE(IsSameComObject(external.get(), factory->helper->GetUnknown()));
@@ -161,16 +161,16 @@ TEST_F(IEOleClientSiteTest, NoExternalWhereTheHelperCannotBeMade) {
 }
 
 TEST_F(IEOleClientSiteTest, AnswersItsFourInterfacesOnly) {
-  ComPtr<IUnknown> unknown;
-  ASSERT_EQ(site_.As(&unknown), S_OK);
+  com_ptr<IUnknown> unknown;
+  ASSERT_EQ(site_.query(&unknown), S_OK);
   for (const IID& iid : {IID_IDispatch, __uuidof(IDocHostUIHandlerDispatch), IID_IOleCommandTarget,
                          __uuidof(IDocHostShowUI)}) {
-    ComPtr<IUnknown> answer;
+    com_ptr<IUnknown> answer;
     ASSERT_EQ(site_->QueryInterface(iid, answer.put_void()), S_OK);
     EXPECT_TRUE(IsSameComObject(answer.get(), unknown.get()));
   }
   for (const IID& iid : {IID_IDocHostUIHandler, IID_IOleClientSite, IID_IServiceProvider}) {
-    ComPtr<IUnknown> answer;
+    com_ptr<IUnknown> answer;
     EXPECT_EQ(site_->QueryInterface(iid, answer.put_void()), E_NOINTERFACE);
   }
 }

@@ -11,8 +11,8 @@
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "main_frame/tab_geometry.h"
-#include "ui_base/scoped_bstr.h"
 #include "utils/log.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
@@ -82,22 +82,22 @@ void CMainFrame::Navigate(const NavigateParams& params) {
   view_.Navigate(params.url.c_str(), /*with_start_page=*/false);
 }
 
-bool CMainFrame::GetFrameBrowser(ComPtr<IWebBrowser2>* browser) {
+bool CMainFrame::GetFrameBrowser(com_ptr<IWebBrowser2>* browser) {
   return view_.GetBrowser(browser);
 }
 
 std::wstring CMainFrame::GetLocationURL() {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   if (!GetFrameBrowser(&browser))
     return std::wstring();
-  ScopedBstr url;
-  if (FAILED(browser->get_LocationURL(url.Receive())) || url.Length() == 0)
+  unique_bstr url;
+  if (FAILED(browser->get_LocationURL(url.put())) || url.length() == 0)
     return last_url_;
-  return std::wstring(url.get(), url.Length());
+  return std::wstring(url.get(), url.length());
 }
 
 bool CMainFrame::ExecBrowserCommand(OLECMDID command) {
-  ComPtr<IWebBrowser2> browser;
+  com_ptr<IWebBrowser2> browser;
   return GetFrameBrowser(&browser) &&
          SUCCEEDED(browser->ExecWB(command, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr));
 }

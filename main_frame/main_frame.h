@@ -13,10 +13,10 @@
 #include "channel/request_params.h"
 #include "ie_control/wnd_proc_hook.h"
 #include "tab_view/tab_view.h"
-#include "ui_base/com_ptr.h"
 #include "ui_base/message_loop.h"
 #include "ui_base/task_queue.h"
 #include "ui_base/window_impl.h"
+#include "utils/com_ptr.h"
 
 class CMainFrameController;
 
@@ -39,7 +39,7 @@ class CMainFrame : public WindowImpl, public CMessageFilter, public CWndProcHook
   [[nodiscard]] bool CreateFrame(const CreateParams& params);
   // Sets the request's cookies for its URL, then queues the navigation.
   void Navigate(const NavigateParams& params);
-  bool GetFrameBrowser(ComPtr<IWebBrowser2>* browser);
+  bool GetFrameBrowser(com_ptr<IWebBrowser2>* browser);
   // The page's address; the last one asked for when the engine cannot tell.
   std::wstring GetLocationURL();
   [[nodiscard]] bool ExecBrowserCommand(OLECMDID command);

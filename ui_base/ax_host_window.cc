@@ -3,18 +3,19 @@
 #include <cwchar>
 #include <iterator>
 
-#include "ui_base/scoped_bstr.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
 // The engine frees what the host hands out with CoTaskMemFree.
-HRESULT CopyToTaskMemory(const ScopedBstr& text, LPOLESTR* out) {
-  const size_t size = (text.Length() + 1) * sizeof(wchar_t);
-  *out = static_cast<LPOLESTR>(::CoTaskMemAlloc(size));
-  if (!*out)
+HRESULT CopyToTaskMemory(const unique_bstr& text, LPOLESTR* out) {
+  const size_t size = (text.length() + 1) * sizeof(wchar_t);
+  unique_cotaskmem<wchar_t> copy(static_cast<wchar_t*>(::CoTaskMemAlloc(size)));
+  if (!copy)
     return E_OUTOFMEMORY;
-  std::wmemcpy(*out, text.get() ? text.get() : L"", text.Length());
-  (*out)[text.Length()] = L'\0';
+  std::wmemcpy(copy.get(), text.get() ? text.get() : L"", text.length());
+  copy.get()[text.length()] = L'\0';
+  *out = copy.release();
   return S_OK;
 }
 
@@ -43,19 +44,19 @@ HRESULT AxHostWindow::CreateControl(const wchar_t* clsid_text, HWND hwnd) {
 }
 
 HRESULT AxHostWindow::ActivateControl() {
-  (void)control_.As(&ole_object_);
+  (void)control_.query(&ole_object_);
   DWORD misc_status = 0;
   if (ole_object_)
     (void)ole_object_->GetMiscStatus(DVASPECT_CONTENT, &misc_status);
   const bool site_first = misc_status & OLEMISC_SETCLIENTSITEFIRST;
   if (ole_object_ && site_first)
     (void)ole_object_->SetClientSite(this);
-  ComPtr<IPersistStreamInit> persist;
-  if (SUCCEEDED(control_.As(&persist)))
+  com_ptr<IPersistStreamInit> persist;
+  if (SUCCEEDED(control_.query(&persist)))
     (void)persist->InitNew();
   if (ole_object_ && !site_first)
     (void)ole_object_->SetClientSite(this);
-  if (SUCCEEDED(control_.As(&view_object_)))
+  if (SUCCEEDED(control_.query(&view_object_)))
     (void)view_object_->SetAdvise(DVASPECT_CONTENT, 0, this);
   if (!ole_object_)
     return S_OK;
@@ -66,17 +67,17 @@ HRESULT AxHostWindow::ActivateControl() {
 void AxHostWindow::ReleaseControl() {
   if (view_object_)
     (void)view_object_->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
-  if (ComPtr<IOleInPlaceObject> in_place = in_place_object_)
+  if (com_ptr<IOleInPlaceObject> in_place = in_place_object_)
     (void)in_place->InPlaceDeactivate();
   if (ole_object_) {
     (void)ole_object_->Close(OLECLOSE_NOSAVE);
     (void)ole_object_->SetClientSite(nullptr);
   }
-  in_place_object_.Reset();
-  view_object_.Reset();
-  ole_object_.Reset();
-  control_.Reset();
-  in_place_frame_.Reset();
+  in_place_object_.reset();
+  view_object_.reset();
+  ole_object_.reset();
+  control_.reset();
+  in_place_frame_.reset();
 }
 
 HRESULT AxHostWindow::QueryControl(REFIID iid, void** out) {
@@ -89,11 +90,11 @@ HRESULT AxHostWindow::QueryControl(REFIID iid, void** out) {
 }
 
 void AxHostWindow::SetExternalDispatch(IDispatch* dispatch) {
-  external_dispatch_ = ComPtr<IDispatch>(dispatch);
+  external_dispatch_ = com_ptr<IDispatch>(dispatch);
 }
 
 void AxHostWindow::SetExternalUIHandler(IDocHostUIHandlerDispatch* handler) {
-  external_ui_handler_ = ComPtr<IDocHostUIHandlerDispatch>(handler);
+  external_ui_handler_ = com_ptr<IDocHostUIHandlerDispatch>(handler);
 }
 
 RECT AxHostWindow::ClientRect() const {
@@ -172,7 +173,7 @@ LRESULT AxHostWindow::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
 
 LRESULT AxHostWindow::OnForwardMessage(UINT, WPARAM, LPARAM lparam, bool&) {
   auto* msg = reinterpret_cast<MSG*>(lparam);
-  ComPtr<IOleInPlaceActiveObject> active_object;
+  com_ptr<IOleInPlaceActiveObject> active_object;
   if (!msg || FAILED(QueryControl(&active_object)))
     return 0;
   return active_object->TranslateAccelerator(msg) == S_OK ? 1 : 0;
@@ -224,7 +225,7 @@ STDMETHODIMP AxHostWindow::CanInPlaceActivate() {
 }
 
 STDMETHODIMP AxHostWindow::OnInPlaceActivate() {
-  return control_.As(&in_place_object_);
+  return control_.query(&in_place_object_);
 }
 
 STDMETHODIMP AxHostWindow::OnUIActivate() {
@@ -266,7 +267,7 @@ STDMETHODIMP AxHostWindow::OnUIDeactivate(BOOL) {
 
 STDMETHODIMP AxHostWindow::OnInPlaceDeactivate() {
   ui_active_ = false;
-  in_place_object_.Reset();
+  in_place_object_.reset();
   return S_OK;
 }
 
@@ -405,7 +406,7 @@ STDMETHODIMP AxHostWindow::LockContainer(BOOL) {
 // IObjectWithSite
 
 STDMETHODIMP AxHostWindow::SetSite(IUnknown* site) {
-  site_ = ComPtr<IUnknown>(site);
+  site_ = com_ptr<IUnknown>(site);
   return S_OK;
 }
 
@@ -493,7 +494,7 @@ STDMETHODIMP AxHostWindow::TranslateAccelerator(LPMSG msg,
   wchar_t group_text[40] = L"";
   if (command_group)
     ::StringFromGUID2(*command_group, group_text, static_cast<int>(std::size(group_text)));
-  const ScopedBstr group(group_text);
+  const unique_bstr group = MakeBstr(group_text);
   (void)external_ui_handler_->TranslateAccelerator(reinterpret_cast<DWORD_PTR>(msg->hwnd),
                                                    msg->message, msg->wParam, msg->lParam,
                                                    group.get(), command_id, &result);
@@ -506,8 +507,8 @@ STDMETHODIMP AxHostWindow::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
   *key = nullptr;
   if (!external_ui_handler_)
     return S_FALSE;
-  ScopedBstr handler_key;
-  const HRESULT hr = external_ui_handler_->GetOptionKeyPath(handler_key.Receive(), reserved);
+  unique_bstr handler_key;
+  const HRESULT hr = external_ui_handler_->GetOptionKeyPath(handler_key.put(), reserved);
   if (FAILED(hr) || !handler_key.get())
     return FAILED(hr) ? hr : S_FALSE;
   return CopyToTaskMemory(handler_key, key);
@@ -519,7 +520,7 @@ STDMETHODIMP AxHostWindow::GetDropTarget(IDropTarget* drop_target, IDropTarget**
   *replacement = nullptr;
   if (!external_ui_handler_)
     return E_NOTIMPL;
-  ComPtr<IUnknown> handler_target;
+  com_ptr<IUnknown> handler_target;
   const HRESULT hr = external_ui_handler_->GetDropTarget(drop_target, handler_target.put());
   if (FAILED(hr) || !handler_target)
     return FAILED(hr) ? hr : E_NOTIMPL;
@@ -530,15 +531,16 @@ STDMETHODIMP AxHostWindow::GetExternal(IDispatch** external) {
   if (!external)
     return E_POINTER;
   *external = nullptr;
-  if (external_ui_handler_ && SUCCEEDED(external_ui_handler_->GetExternal(external)) && *external)
+  // What a failing handler leaves behind is released here.
+  com_ptr<IDispatch> from_handler;
+  if (external_ui_handler_ && SUCCEEDED(external_ui_handler_->GetExternal(from_handler.put())) &&
+      from_handler) {
+    *external = from_handler.release();
     return S_OK;
-  if (*external) {
-    (*external)->Release();  // a failing handler must not leave one behind
-    *external = nullptr;
   }
   if (!external_dispatch_)
     return E_NOINTERFACE;
-  return external_dispatch_.CopyTo(external);
+  return external_dispatch_.copy_to(external);
 }
 
 STDMETHODIMP AxHostWindow::TranslateUrl(DWORD translate, LPWSTR url_in, LPWSTR* url_out) {
@@ -547,9 +549,9 @@ STDMETHODIMP AxHostWindow::TranslateUrl(DWORD translate, LPWSTR url_in, LPWSTR* 
   *url_out = nullptr;
   if (!external_ui_handler_)
     return S_FALSE;
-  const ScopedBstr in(url_in);
-  ScopedBstr out;
-  const HRESULT hr = external_ui_handler_->TranslateUrl(translate, in.get(), out.Receive());
+  const unique_bstr in = MakeBstr(url_in);
+  unique_bstr out;
+  const HRESULT hr = external_ui_handler_->TranslateUrl(translate, in.get(), out.put());
   if (FAILED(hr) || !out.get())
     return FAILED(hr) ? hr : S_FALSE;
   return CopyToTaskMemory(out, url_out);
@@ -561,7 +563,7 @@ STDMETHODIMP AxHostWindow::FilterDataObject(IDataObject* data_object, IDataObjec
   *replacement = nullptr;
   if (!external_ui_handler_)
     return S_FALSE;
-  ComPtr<IUnknown> handler_object;
+  com_ptr<IUnknown> handler_object;
   (void)external_ui_handler_->FilterDataObject(data_object, handler_object.put());
   if (!handler_object || FAILED(handler_object->QueryInterface(
                              IID_IDataObject, reinterpret_cast<void**>(replacement))))

@@ -10,9 +10,9 @@
 
 #include "ui_base/ax_in_place_frame.h"
 #include "ui_base/com_object.h"
-#include "ui_base/com_ptr.h"
 #include "ui_base/doc_host_ui_handler_dispatch.h"
 #include "ui_base/window_impl.h"
+#include "utils/com_ptr.h"
 
 // Hands a message to the hosted control's accelerator translation; lParam
 // points to the MSG, the result is 1 when the control took it.
@@ -42,7 +42,7 @@ class AxHostWindow : public ComObject<IOleClientSite,
   [[nodiscard]] HRESULT CreateControl(const wchar_t* clsid, HWND hwnd);
   [[nodiscard]] HRESULT QueryControl(REFIID iid, void** out);
   template <typename Q>
-  [[nodiscard]] HRESULT QueryControl(ComPtr<Q>* out) {
+  [[nodiscard]] HRESULT QueryControl(com_ptr<Q>* out) {
     return QueryControl(__uuidof(Q), out->put_void());
   }
   // The page's window.external when the UI handler offers none.
@@ -176,14 +176,14 @@ class AxHostWindow : public ComObject<IOleClientSite,
   void ReleaseControl();
   RECT ClientRect() const;
 
-  ComPtr<IUnknown> control_;
-  ComPtr<IOleObject> ole_object_;
-  ComPtr<IViewObject> view_object_;
-  ComPtr<IOleInPlaceObject> in_place_object_;
-  ComPtr<AxInPlaceFrame> in_place_frame_;
-  ComPtr<IDispatch> external_dispatch_;
-  ComPtr<IDocHostUIHandlerDispatch> external_ui_handler_;
-  ComPtr<IUnknown> site_;
+  com_ptr<IUnknown> control_;
+  com_ptr<IOleObject> ole_object_;
+  com_ptr<IViewObject> view_object_;
+  com_ptr<IOleInPlaceObject> in_place_object_;
+  com_ptr<AxInPlaceFrame> in_place_frame_;
+  com_ptr<IDispatch> external_dispatch_;
+  com_ptr<IDocHostUIHandlerDispatch> external_ui_handler_;
+  com_ptr<IUnknown> site_;
   COLORREF background_ = ::GetSysColor(COLOR_WINDOW);
   bool ui_active_ = false;
 };

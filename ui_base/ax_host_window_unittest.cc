@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui_base/ax_test_util.h"
-#include "ui_base/scoped_bstr.h"
+#include "utils/ole_owners.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ class AxHostWindowTest : public testing::Test {
   }
 
   void TearDown() override {
-    host_.Reset();
+    host_.reset();
     parent_.reset();
   }
 
@@ -151,7 +151,7 @@ class AxHostWindowTest : public testing::Test {
   unique_hwnd parent_;
   HWND child_ = nullptr;
   bool host_alive_ = false;
-  ComPtr<TestHost> host_;
+  com_ptr<TestHost> host_;
 };
 
 TEST_F(AxHostWindowTest, CreatesTheControlAndActivatesItInPlaceInTheWindow) {
@@ -174,9 +174,9 @@ TEST_F(AxHostWindowTest, CreatesTheControlAndActivatesItInPlaceInTheWindow) {
   ASSERT_EQ(record_.frame->GetWindow(&frame_window), S_OK);
   EXPECT_EQ(frame_window, parent_.get());
 
-  ComPtr<IOleObject> control;
+  com_ptr<IOleObject> control;
   ASSERT_EQ(host_->QueryControl(&control), S_OK);
-  ComPtr<IOleClientSite> site;
+  com_ptr<IOleClientSite> site;
   EXPECT_EQ(control->GetClientSite(site.put()), S_OK);
   EXPECT_TRUE(IsSameComObject(site.get(), host_->GetUnknown()));
 }
@@ -197,7 +197,7 @@ TEST_F(AxHostWindowTest, RefusesBadClassIdsAndASecondControl) {
 
   // A class nobody registered: the window is taken, no control comes.
   EXPECT_TRUE(FAILED(host_->CreateControl(L"{00000000-1111-2222-3333-444455556666}", child_)));
-  ComPtr<IUnknown> nothing;
+  com_ptr<IUnknown> nothing;
   EXPECT_EQ(host_->QueryControl(&nothing), E_NOINTERFACE);
   EXPECT_FALSE(nothing);
   EXPECT_EQ(host_->QueryControl(IID_IUnknown, nullptr), E_POINTER);
@@ -216,16 +216,16 @@ TEST_F(AxHostWindowTest, AnswersEverySiteInterfaceAsOneObject) {
       IID_IAdviseSink,
   };
   for (const IID& iid : site_interfaces) {
-    ComPtr<IUnknown> answer;
+    com_ptr<IUnknown> answer;
     ASSERT_EQ(host_->QueryInterface(iid, answer.put_void()), S_OK);
     EXPECT_TRUE(IsSameComObject(answer.get(), host_->GetUnknown()));
   }
-  ComPtr<IUnknown> none;
+  com_ptr<IUnknown> none;
   EXPECT_EQ(host_->QueryInterface(IID_IDispatch, none.put_void()), E_NOINTERFACE);
   EXPECT_EQ(host_->QueryInterface(IID_IOleCommandTarget, none.put_void()), E_NOINTERFACE);
   EXPECT_FALSE(none);
 
-  ComPtr<IOleContainer> container;
+  com_ptr<IOleContainer> container;
   EXPECT_EQ(host_->GetContainer(container.put()), S_OK);
   EXPECT_TRUE(IsSameComObject(container.get(), host_->GetUnknown()));
   EXPECT_EQ(host_->CanWindowlessActivate(), S_FALSE);
@@ -253,7 +253,7 @@ TEST_F(AxHostWindowTest, SizeAndFocusReachTheActiveControl) {
 
 TEST_F(AxHostWindowTest, DestroyLetsTheControlGoAndTheFinalMessageTheHost) {
   ASSERT_EQ(host_->CreateControl(kFakeControlClsidText, child_), S_OK);
-  host_.Reset();  // the window keeps the host alive
+  host_.reset();  // the window keeps the host alive
   EXPECT_TRUE(host_alive_);
   ::DestroyWindow(child_);
   EXPECT_TRUE(record_.Called("InPlaceDeactivate"));
@@ -282,7 +282,7 @@ TEST_F(AxHostWindowTest, WithoutAUIHandlerTheEngineKeepsItsDefaults) {
 }
 
 TEST_F(AxHostWindowTest, UIQuestionsGoToTheExternalHandler) {
-  ComPtr<FakeUIHandler> handler = MakeComObject<FakeUIHandler>();
+  com_ptr<FakeUIHandler> handler = MakeComObject<FakeUIHandler>();
   host_->SetExternalUIHandler(handler.get());
 
   DOCHOSTUIINFO info = {sizeof(info)};
@@ -312,11 +312,10 @@ TEST_F(AxHostWindowTest, UIQuestionsGoToTheExternalHandler) {
   EXPECT_EQ(handler->accelerator_group, L"");
   EXPECT_EQ(host_->TranslateAccelerator(nullptr, nullptr, 1), S_FALSE);
 
-  LPOLESTR key = nullptr;
-  ASSERT_EQ(host_->GetOptionKeyPath(&key, 0), S_OK);
-  ASSERT_NE(key, nullptr);
-  EXPECT_STREQ(key, L"Software\\TabBridgeTest");
-  ::CoTaskMemFree(key);
+  unique_cotaskmem<wchar_t> key;
+  ASSERT_EQ(host_->GetOptionKeyPath(key.put(), 0), S_OK);
+  ASSERT_NE(key.get(), nullptr);
+  EXPECT_STREQ(key.get(), L"Software\\TabBridgeTest");
 
   // Success without a URL is no translation.
   wchar_t url[] = L"http://example.test/";
@@ -334,11 +333,11 @@ TEST_F(AxHostWindowTest, UIQuestionsGoToTheExternalHandler) {
 }
 
 TEST_F(AxHostWindowTest, ExternalDispatchStandsInWhenTheHandlerOffersNone) {
-  ComPtr<FakeUIHandler> handler = MakeComObject<FakeUIHandler>();
-  ComPtr<EmptyDispatch> external = MakeComObject<EmptyDispatch>();
+  com_ptr<FakeUIHandler> handler = MakeComObject<FakeUIHandler>();
+  com_ptr<EmptyDispatch> external = MakeComObject<EmptyDispatch>();
   host_->SetExternalUIHandler(handler.get());
   host_->SetExternalDispatch(external.get());
-  ComPtr<IDispatch> answer;
+  com_ptr<IDispatch> answer;
   ASSERT_EQ(host_->GetExternal(answer.put()), S_OK);
   EXPECT_EQ(answer.get(), static_cast<IDispatch*>(external.get()));
 

@@ -77,12 +77,12 @@ FakeOleControl::~FakeOleControl() {
 
 STDMETHODIMP FakeOleControl::SetClientSite(IOleClientSite* site) {
   record_->calls.push_back(site ? "SetClientSite" : "SetClientSite(null)");
-  record_->site = ComPtr<IOleClientSite>(site);
+  record_->site = com_ptr<IOleClientSite>(site);
   return S_OK;
 }
 
 STDMETHODIMP FakeOleControl::GetClientSite(IOleClientSite** site) {
-  return record_->site.CopyTo(site);
+  return record_->site.copy_to(site);
 }
 
 STDMETHODIMP FakeOleControl::Close(DWORD save_option) {
@@ -110,10 +110,10 @@ STDMETHODIMP FakeOleControl::DoVerb(LONG verb,
     if (in_place_site_->CanInPlaceActivate() != S_OK)
       return E_FAIL;
     (void)in_place_site_->OnInPlaceActivate();
-    ComPtr<IOleInPlaceUIWindow> document;
+    com_ptr<IOleInPlaceUIWindow> document;
     RECT clip;
     OLEINPLACEFRAMEINFO frame_info = {sizeof(frame_info)};
-    record_->frame.Reset();
+    record_->frame.reset();
     if (FAILED(in_place_site_->GetWindowContext(record_->frame.put(), document.put(),
                                                 &record_->position, &clip, &frame_info))) {
       return E_FAIL;
@@ -185,7 +185,7 @@ void* FakeOleControl::FindInterface(REFIID iid) {
 }
 
 ScopedFakeControlClass::ScopedFakeControlClass(const CLSID& clsid, FakeControlRecord* record) {
-  const ComPtr<FakeControlFactory> factory = MakeComObject<FakeControlFactory>(record);
+  const com_ptr<FakeControlFactory> factory = MakeComObject<FakeControlFactory>(record);
   if (FAILED(::CoRegisterClassObject(clsid, factory->GetUnknown(), CLSCTX_INPROC_SERVER,
                                      REGCLS_MULTIPLEUSE, &cookie_))) {
     cookie_ = 0;

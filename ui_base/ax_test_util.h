@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ui_base/com_object.h"
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 #include "utils/scoped_handle.h"
 
 // Test support for control hosting: OLE for the test's thread, a bounded
@@ -56,8 +56,8 @@ inline constexpr WPARAM kKeyThatFaults = VK_F13;
 // What the fake control went through, in order, and what it was given.
 struct FakeControlRecord {
   std::vector<std::string> calls;
-  ComPtr<IOleClientSite> site;
-  ComPtr<IOleInPlaceFrame> frame;
+  com_ptr<IOleClientSite> site;
+  com_ptr<IOleInPlaceFrame> frame;
   HWND parent = nullptr;
   RECT position = {};
   RECT last_object_rects = {};
@@ -124,7 +124,7 @@ class FakeOleControl
 
  private:
   FakeControlRecord* record_;
-  ComPtr<IOleInPlaceSite> in_place_site_;
+  com_ptr<IOleInPlaceSite> in_place_site_;
   bool in_place_active_ = false;
 };
 

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 // A COM object of the user-interface thread (single-threaded apartment):
 //
@@ -19,7 +19,7 @@
 //       return FindInterfaceIn(iid, {Offer<IDispatch>(this)});
 //     }
 //   };
-//   ComPtr<Sink> sink = MakeComObject<Sink>(...);
+//   com_ptr<Sink> sink = MakeComObject<Sink>(...);
 //
 // The object deletes itself when its last reference goes.
 
@@ -89,8 +89,8 @@ class ComObject : public Interfaces... {
 
 // Creates a COM object holding one reference, the returned one.
 template <typename T, typename... Args>
-ComPtr<T> MakeComObject(Args&&... args) {
-  return ComPtr<T>(new T(std::forward<Args>(args)...));
+com_ptr<T> MakeComObject(Args&&... args) {
+  return com_ptr<T>(new T(std::forward<Args>(args)...));
 }
 
 #endif  // UI_BASE_COM_OBJECT_H_

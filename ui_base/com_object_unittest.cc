@@ -5,7 +5,7 @@
 #include <ocidl.h>
 #include <ole2.h>
 
-#include "ui_base/com_ptr.h"
+#include "utils/com_ptr.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ ULONG References(IUnknown* object) {
 
 TEST(ComObjectTest, AnswersItsInterfacesAndIUnknownWithTheFirstEntry) {
   bool alive = false;
-  ComPtr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
+  com_ptr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
 
   void* unknown_1 = nullptr;
   void* unknown_2 = nullptr;
@@ -61,7 +61,7 @@ TEST(ComObjectTest, AnswersItsInterfacesAndIUnknownWithTheFirstEntry) {
 
 TEST(ComObjectTest, RefusesOtherInterfacesWithNullAndNullOutParameters) {
   bool alive = false;
-  ComPtr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
+  com_ptr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
   void* out = reinterpret_cast<void*>(0x1234);
   EXPECT_EQ(object->QueryInterface(IID_IDispatch, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
@@ -71,25 +71,25 @@ TEST(ComObjectTest, RefusesOtherInterfacesWithNullAndNullOutParameters) {
 
 TEST(ComObjectTest, DeletesItselfWithItsLastReference) {
   bool alive = false;
-  ComPtr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
+  com_ptr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
   ASSERT_TRUE(alive);
-  ComPtr<IOleWindow> window;
-  ASSERT_EQ(object.As(&window), S_OK);
-  object.Reset();
+  com_ptr<IOleWindow> window;
+  ASSERT_EQ(object.query(&window), S_OK);
+  object.reset();
   EXPECT_TRUE(alive);
   EXPECT_EQ(window->Release(), 0u);
   EXPECT_FALSE(alive);
-  (void)window.Detach();
+  (void)window.release();
 }
 
 TEST(ComPtrTest, CopiesShareAndMovesHandOverTheReference) {
   bool alive = false;
-  ComPtr<TwoFaced> first = MakeComObject<TwoFaced>(&alive);
+  com_ptr<TwoFaced> first = MakeComObject<TwoFaced>(&alive);
   IUnknown* const unknown = first->GetUnknown();
   {
-    ComPtr<TwoFaced> copy = first;
+    com_ptr<TwoFaced> copy = first;
     EXPECT_EQ(References(unknown), 2u);
-    ComPtr<TwoFaced> moved = std::move(copy);
+    com_ptr<TwoFaced> moved = std::move(copy);
     EXPECT_FALSE(copy);
     EXPECT_EQ(References(unknown), 2u);
     moved = first;  // same object: still two
@@ -103,37 +103,37 @@ TEST(ComPtrTest, CopiesShareAndMovesHandOverTheReference) {
 TEST(ComPtrTest, PutDropsTheOldObjectAndDetachHandsTheReferenceOver) {
   bool first_alive = false;
   bool second_alive = false;
-  ComPtr<TwoFaced> holder = MakeComObject<TwoFaced>(&first_alive);
-  TwoFaced* second = MakeComObject<TwoFaced>(&second_alive).Detach();
+  com_ptr<TwoFaced> holder = MakeComObject<TwoFaced>(&first_alive);
+  TwoFaced* second = MakeComObject<TwoFaced>(&second_alive).release();
   ASSERT_TRUE(second_alive);
 
   *holder.put() = second;  // as an out parameter hands over a reference
   EXPECT_FALSE(first_alive);
   EXPECT_EQ(References(second->GetUnknown()), 1u);
 
-  TwoFaced* raw = holder.Detach();
+  TwoFaced* raw = holder.release();
   EXPECT_FALSE(holder);
   EXPECT_TRUE(second_alive);
   EXPECT_EQ(References(raw->GetUnknown()), 1u);
   *holder.put() = raw;
-  holder.Reset();
+  holder.reset();
   EXPECT_FALSE(second_alive);
 }
 
 TEST(ComPtrTest, AsAndCopyToReportFailuresWithoutLeavingPointers) {
   bool alive = false;
-  ComPtr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
-  ComPtr<IDispatch> dispatch;
-  EXPECT_EQ(object.As(&dispatch), E_NOINTERFACE);
+  com_ptr<TwoFaced> object = MakeComObject<TwoFaced>(&alive);
+  com_ptr<IDispatch> dispatch;
+  EXPECT_EQ(object.query(&dispatch), E_NOINTERFACE);
   EXPECT_FALSE(dispatch);
 
-  ComPtr<TwoFaced> empty;
-  ComPtr<IOleWindow> window;
-  EXPECT_EQ(empty.As(&window), E_POINTER);
-  EXPECT_EQ(object.CopyTo(nullptr), E_POINTER);
+  com_ptr<TwoFaced> empty;
+  com_ptr<IOleWindow> window;
+  EXPECT_EQ(empty.query(&window), E_POINTER);
+  EXPECT_EQ(object.copy_to(nullptr), E_POINTER);
 
   TwoFaced* copy = nullptr;
-  ASSERT_EQ(object.CopyTo(&copy), S_OK);
+  ASSERT_EQ(object.copy_to(&copy), S_OK);
   EXPECT_EQ(copy, object.get());
   EXPECT_EQ(References(object->GetUnknown()), 2u);
   copy->Release();
@@ -142,8 +142,8 @@ TEST(ComPtrTest, AsAndCopyToReportFailuresWithoutLeavingPointers) {
 TEST(ComPtrTest, SameObjectIsJudgedByIdentityNotByInterfacePointer) {
   bool alive_a = false;
   bool alive_b = false;
-  ComPtr<TwoFaced> a = MakeComObject<TwoFaced>(&alive_a);
-  ComPtr<TwoFaced> b = MakeComObject<TwoFaced>(&alive_b);
+  com_ptr<TwoFaced> a = MakeComObject<TwoFaced>(&alive_a);
+  com_ptr<TwoFaced> b = MakeComObject<TwoFaced>(&alive_b);
   IOleWindow* a_window = a.get();
   IObjectWithSite* a_site = a.get();
   EXPECT_TRUE(IsSameComObject(a_window, a_site));

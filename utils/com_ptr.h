@@ -1,5 +1,5 @@
-#ifndef UI_BASE_COM_PTR_H_
-#define UI_BASE_COM_PTR_H_
+#ifndef UTILS_COM_PTR_H_
+#define UTILS_COM_PTR_H_
 
 #include <windows.h>
 
@@ -10,29 +10,29 @@
 
 // Owns one reference to a COM object and releases it when it goes.
 template <typename T>
-class ComPtr {
+class com_ptr {
  public:
-  ComPtr() = default;
-  ComPtr(std::nullptr_t) {}
+  com_ptr() = default;
+  com_ptr(std::nullptr_t) {}
   // Takes a reference of its own; the caller keeps its one.
-  explicit ComPtr(T* ptr) : ptr_(ptr) {
+  explicit com_ptr(T* ptr) : ptr_(ptr) {
     if (ptr_)
       ptr_->AddRef();
   }
-  ComPtr(const ComPtr& other) : ComPtr(other.ptr_) {}
-  ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-  ~ComPtr() { Reset(); }
+  com_ptr(const com_ptr& other) : com_ptr(other.ptr_) {}
+  com_ptr(com_ptr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+  ~com_ptr() { reset(); }
 
-  ComPtr& operator=(const ComPtr& other) {
-    ComPtr(other).Swap(*this);
+  com_ptr& operator=(const com_ptr& other) {
+    com_ptr(other).swap(*this);
     return *this;
   }
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    ComPtr(std::move(other)).Swap(*this);
+  com_ptr& operator=(com_ptr&& other) noexcept {
+    com_ptr(std::move(other)).swap(*this);
     return *this;
   }
-  ComPtr& operator=(std::nullptr_t) {
-    Reset();
+  com_ptr& operator=(std::nullptr_t) {
+    reset();
     return *this;
   }
 
@@ -42,21 +42,21 @@ class ComPtr {
 
   // For out parameters that hand over a reference; drops the current one.
   T** put() {
-    Reset();
+    reset();
     return &ptr_;
   }
   void** put_void() { return reinterpret_cast<void**>(put()); }
 
-  void Reset() {
+  void reset() {
     if (T* old = std::exchange(ptr_, nullptr))
       old->Release();
   }
-  void Swap(ComPtr& other) noexcept { std::swap(ptr_, other.ptr_); }
+  void swap(com_ptr& other) noexcept { std::swap(ptr_, other.ptr_); }
   // Hands the reference over to the caller.
-  [[nodiscard]] T* Detach() { return std::exchange(ptr_, nullptr); }
+  [[nodiscard]] T* release() { return std::exchange(ptr_, nullptr); }
 
   // Hands a new reference out through `out`, which may be null.
-  HRESULT CopyTo(T** out) const {
+  HRESULT copy_to(T** out) const {
     if (!out)
       return E_POINTER;
     *out = ptr_;
@@ -67,8 +67,8 @@ class ComPtr {
 
   // QueryInterface for another interface of the same object.
   template <typename Q>
-  [[nodiscard]] HRESULT As(ComPtr<Q>* out) const {
-    out->Reset();
+  [[nodiscard]] HRESULT query(com_ptr<Q>* out) const {
+    out->reset();
     if (!ptr_)
       return E_POINTER;
     return ptr_->QueryInterface(__uuidof(Q), out->put_void());
@@ -82,11 +82,11 @@ class ComPtr {
 inline bool IsSameComObject(IUnknown* a, IUnknown* b) {
   if (!a || !b)
     return a == b;
-  ComPtr<IUnknown> unknown_a;
-  ComPtr<IUnknown> unknown_b;
+  com_ptr<IUnknown> unknown_a;
+  com_ptr<IUnknown> unknown_b;
   return SUCCEEDED(a->QueryInterface(IID_IUnknown, unknown_a.put_void())) &&
          SUCCEEDED(b->QueryInterface(IID_IUnknown, unknown_b.put_void())) &&
          unknown_a.get() == unknown_b.get();
 }
 
-#endif  // UI_BASE_COM_PTR_H_
+#endif  // UTILS_COM_PTR_H_
