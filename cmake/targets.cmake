@@ -1,24 +1,21 @@
-# Targets shared by every subsystem folder. Each folder adds its files with the
-# functions below, so a folder's CMakeLists names only its own sources.
+# One static library per product folder, and the test executables.
 #
-#   tb_portable     portable code (no <windows.h>), built for both targets
-#   tb_win          Windows-only product code
-#   tabbridge       the product executable (host/)
-#   tb_unittests    native: portable unit tests under ASan+UBSan
-#   tb_win_tests    win32: Windows unit tests, run under Wine
+#   tb_<folder>_portable  portable code (no <windows.h>), built for both targets
+#   tb_<folder>           Windows code of the folder; links its portable twin
+#   tabbridge             the product executable (host/)
+#   tb_unittests          native: portable unit tests under ASan+UBSan
+#   tb_win_tests          win32: Windows unit tests, run under Wine
+#
+# A folder declares its libraries and what they depend on, then adds files with
+# tb_portable_sources() / tb_win_sources(). A folder may include only headers of
+# the folders its libraries link (see cmake/check_includes.cmake).
 
 set(TB_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
 
-add_library(tb_portable STATIC)
-target_include_directories(tb_portable PUBLIC "${CMAKE_SOURCE_DIR}")
-target_compile_options(tb_portable PRIVATE ${TB_WARNINGS})
-target_link_libraries(tb_portable PUBLIC tb::cjson)
-
 if(TB_SANITIZE AND NOT WIN32)
-  set(TB_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
-                         -fno-omit-frame-pointer)
-  target_compile_options(tb_portable PUBLIC ${TB_SANITIZER_FLAGS})
-  target_link_options(tb_portable PUBLIC ${TB_SANITIZER_FLAGS})
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
 endif()
 
 if(WIN32)
@@ -28,13 +25,10 @@ if(WIN32)
                           WINVER=0x0601)
   add_link_options(-static -static-libgcc -static-libstdc++)
 
-  add_library(tb_win STATIC)
-  target_compile_options(tb_win PRIVATE ${TB_WARNINGS})
-  target_link_libraries(tb_win PUBLIC tb_portable)
-
   add_executable(tb_win_tests)
   target_compile_options(tb_win_tests PRIVATE ${TB_WARNINGS})
-  target_link_libraries(tb_win_tests PRIVATE tb_win GTest::gmock GTest::gtest)
+  target_include_directories(tb_win_tests PRIVATE "${CMAKE_SOURCE_DIR}")
+  target_link_libraries(tb_win_tests PRIVATE GTest::gmock GTest::gtest)
   # Discovery runs under Wine at test time, inside the Wine environment.
   # Every test under Wine shares the build's prefix (its registry: settings,
   # feature controls, the stand-in engine's registration) and the display:
@@ -45,13 +39,51 @@ if(WIN32)
 else()
   add_executable(tb_unittests)
   target_compile_options(tb_unittests PRIVATE ${TB_WARNINGS})
-  target_link_libraries(tb_unittests PRIVATE tb_portable GTest::gmock GTest::gtest_main)
+  target_include_directories(tb_unittests PRIVATE "${CMAKE_SOURCE_DIR}")
+  target_link_libraries(tb_unittests PRIVATE GTest::gmock GTest::gtest_main)
   gtest_discover_tests(tb_unittests PROPERTIES LABELS native)
 endif()
 
+# Gives a target its folder: warnings, includes and the include check.
+function(tb_register_target target)
+  file(RELATIVE_PATH folder "${CMAKE_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set_target_properties(${target} PROPERTIES TB_FOLDER "${folder}")
+  target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}")
+  target_compile_options(${target} PRIVATE ${TB_WARNINGS})
+  set_property(GLOBAL APPEND PROPERTY TB_LIBRARIES ${target})
+endfunction()
+
+# tb_portable_library(<name> [DEPENDS <targets>...]): tb_<name>_portable.
+function(tb_portable_library name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS")
+  add_library(tb_${name}_portable STATIC)
+  tb_register_target(tb_${name}_portable)
+  target_link_libraries(tb_${name}_portable PUBLIC ${arg_DEPENDS})
+  set_property(DIRECTORY PROPERTY TB_PORTABLE_TARGET tb_${name}_portable)
+  if(NOT WIN32)
+    target_link_libraries(tb_unittests PRIVATE tb_${name}_portable)
+  endif()
+endfunction()
+
+# tb_windows_library(<name> [DEPENDS <targets>...]): tb_<name>, Windows builds
+# only.
+function(tb_windows_library name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS")
+  if(NOT WIN32)
+    return()
+  endif()
+  add_library(tb_${name} STATIC)
+  tb_register_target(tb_${name})
+  get_property(portable DIRECTORY PROPERTY TB_PORTABLE_TARGET)
+  target_link_libraries(tb_${name} PUBLIC ${portable} ${arg_DEPENDS})
+  set_property(DIRECTORY PROPERTY TB_WINDOWS_TARGET tb_${name})
+  target_link_libraries(tb_win_tests PRIVATE tb_${name})
+endfunction()
+
 # Product code that builds for both targets.
 function(tb_portable_sources)
-  target_sources(tb_portable PRIVATE ${ARGN})
+  get_property(target DIRECTORY PROPERTY TB_PORTABLE_TARGET)
+  target_sources(${target} PRIVATE ${ARGN})
 endfunction()
 
 # Unit tests of portable code; they run natively with sanitizers.
@@ -63,7 +95,8 @@ endfunction()
 
 function(tb_win_sources)
   if(WIN32)
-    target_sources(tb_win PRIVATE ${ARGN})
+    get_property(target DIRECTORY PROPERTY TB_WINDOWS_TARGET)
+    target_sources(${target} PRIVATE ${ARGN})
   endif()
 endfunction()
 
@@ -73,9 +106,82 @@ function(tb_win_tests)
   endif()
 endfunction()
 
-# Links system libraries into the Windows product code.
+# Links system libraries into the folder's Windows library.
 function(tb_win_link)
   if(WIN32)
-    target_link_libraries(tb_win PUBLIC ${ARGN})
+    get_property(target DIRECTORY PROPERTY TB_WINDOWS_TARGET)
+    target_link_libraries(${target} PUBLIC ${ARGN})
   endif()
+endfunction()
+
+# The folders a library may include: its own and those of every library it
+# links, directly or not.
+function(_tb_allowed_folders target out)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue current)
+    if(current IN_LIST seen OR NOT TARGET ${current})
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    get_target_property(links ${current} LINK_LIBRARIES)
+    if(links)
+      list(APPEND queue ${links})
+    endif()
+  endwhile()
+  set(folders "")
+  foreach(library IN LISTS seen)
+    get_target_property(folder ${library} TB_FOLDER)
+    if(folder)
+      list(APPEND folders "${folder}")
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+  set(${out} "${folders}" PARENT_SCOPE)
+endfunction()
+
+# Called once every folder is declared: each folder's product files (tests
+# aside) are checked before its libraries build, so an include against the
+# dependency rules fails the build. Only Windows builds know every library.
+function(tb_check_folder_includes)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_property(libraries GLOBAL PROPERTY TB_LIBRARIES)
+  set(all_folders "")
+  foreach(library IN LISTS libraries)
+    get_target_property(folder ${library} TB_FOLDER)
+    list(APPEND all_folders "${folder}")
+  endforeach()
+  list(REMOVE_DUPLICATES all_folders)
+  foreach(folder IN LISTS all_folders)
+    set(allowed "")
+    set(folder_libraries "")
+    foreach(library IN LISTS libraries)
+      get_target_property(library_folder ${library} TB_FOLDER)
+      if(library_folder STREQUAL folder)
+        _tb_allowed_folders(${library} library_allowed)
+        list(APPEND allowed ${library_allowed})
+        list(APPEND folder_libraries ${library})
+      endif()
+    endforeach()
+    list(REMOVE_DUPLICATES allowed)
+    file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${folder}/*.h"
+         "${CMAKE_SOURCE_DIR}/${folder}/*.cc")
+    list(FILTER files EXCLUDE REGEX "_(unittest|test_util)\\.(cc|h)$")
+    string(MAKE_C_IDENTIFIER "${folder}" id)
+    set(stamp "${CMAKE_BINARY_DIR}/include_checks/${id}.ok")
+    add_custom_command(
+      OUTPUT "${stamp}"
+      COMMAND ${CMAKE_COMMAND} "-DFOLDER=${folder}" "-DALLOWED=${allowed}"
+              "-DKNOWN=${all_folders};tools;tests" "-DFILES=${files}" "-DSTAMP=${stamp}"
+              -P "${CMAKE_SOURCE_DIR}/cmake/check_includes.cmake"
+      DEPENDS ${files} "${CMAKE_SOURCE_DIR}/cmake/check_includes.cmake"
+      COMMENT "Checking the includes of ${folder}/" VERBATIM)
+    add_custom_target(tb_include_check_${id} DEPENDS "${stamp}")
+    foreach(library IN LISTS folder_libraries)
+      add_dependencies(${library} tb_include_check_${id})
+    endforeach()
+  endforeach()
 endfunction()
