@@ -12,6 +12,7 @@
 #include "engine_config/registry_redirection.h"
 #include "host_functions/system_info.h"
 #include "utils/scoped_handle.h"
+#include "utils/log_failure.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void EnableProcessFeatures() {
     return;
   for (INTERNETFEATURELIST feature :
        {FEATURE_SECURITYBAND, FEATURE_RESTRICT_ACTIVEXINSTALL, FEATURE_MIME_HANDLING}) {
-    (void)set_feature(feature, SET_FEATURE_ON_PROCESS, TRUE);
+    LOG_IF_FAILED(set_feature(feature, SET_FEATURE_ON_PROCESS, TRUE));
   }
 }
 

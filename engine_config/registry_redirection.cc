@@ -6,6 +6,7 @@
 
 #include "engine_config/hook/hook_engine.h"
 #include "engine_config/registry_options.h"
+#include "utils/log_failure.h"
 #include "utils/string_util.h"
 
 namespace {
@@ -154,10 +155,10 @@ void InstallRegistryHooks() {
   // Never freed: whichever module is hooked must stay.
   const HMODULE module = RegistryModule(LoadSystemLibrary(L"advapi32.dll"));
   // A function that cannot be hooked keeps working unredirected.
-  (void)HookExport(module, "RegOpenKeyExW", &OpenKeyW, &g_open_key_w);
-  (void)HookExport(module, "RegQueryValueExW", &QueryValueW, &g_query_value_w);
-  (void)HookExport(module, "RegSetValueExW", &SetValueW, &g_set_value_w);
-  (void)HookExport(module, "RegOpenKeyExA", &OpenKeyA, &g_open_key_a);
-  (void)HookExport(module, "RegQueryValueExA", &QueryValueA, &g_query_value_a);
-  (void)HookExport(module, "RegCloseKey", &CloseKey, &g_close_key);
+  LOG_IF_FALSE(HookExport(module, "RegOpenKeyExW", &OpenKeyW, &g_open_key_w));
+  LOG_IF_FALSE(HookExport(module, "RegQueryValueExW", &QueryValueW, &g_query_value_w));
+  LOG_IF_FALSE(HookExport(module, "RegSetValueExW", &SetValueW, &g_set_value_w));
+  LOG_IF_FALSE(HookExport(module, "RegOpenKeyExA", &OpenKeyA, &g_open_key_a));
+  LOG_IF_FALSE(HookExport(module, "RegQueryValueExA", &QueryValueA, &g_query_value_a));
+  LOG_IF_FALSE(HookExport(module, "RegCloseKey", &CloseKey, &g_close_key));
 }

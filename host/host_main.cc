@@ -18,21 +18,22 @@
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
+#include "utils/log_failure.h"
 
 namespace {
 
 int RunExtensionMode(HINSTANCE instance) {
   IEFeatureControl::GetInstance().Apply();
   // Without the hook the engine's suggestion window is merely unguarded.
-  (void)InstallIntelliFormsGuard();
-  (void)::OleInitialize(nullptr);
+  LOG_IF_FALSE(InstallIntelliFormsGuard());
+  LOG_IF_FAILED(::OleInitialize(nullptr));
   // Loads user32's window machinery before the first window class exists.
   ::DefWindowProcW(nullptr, 0, 0, 0);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   app_module::Init(instance);
   // Fails only when the class name is taken; frames would then have no page.
-  (void)CIEControl::RegisterHostWindowClass();
+  LOG_IF_FALSE(CIEControl::RegisterHostWindowClass());
 
   CMainFrameControllerManager::GetInstance().services().create_controller = [](int frame_id) {
     return std::make_unique<CMainFrameController>(frame_id,
@@ -65,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
   std::atexit(&CloseChannelHandles);
   DetachStdHandles();
   // Without the hook the detached handles alone keep others off the channel.
-  (void)InstallWriteGuard();
+  LOG_IF_FALSE(InstallWriteGuard());
 
   const CCmdLineParser parser(command_line, /*case_sensitive=*/false);
   switch (ChooseRunMode(parser)) {

@@ -4,6 +4,7 @@
 
 #include "ui_base/seh_guard.h"
 #include "utils/log.h"
+#include "utils/log_failure.h"
 
 namespace {
 
@@ -20,11 +21,11 @@ void IEAx::CreateBrowser(HWND hwnd, IIEControlNotify* notify) {
   client_site_ = MakeComObject<IEOleClientSite>();
   SetExternalUIHandler(client_site_.get());
   // Failures leave a host without a control; the window still paints.
-  (void)CreateControl(kWebBrowserClsid, hwnd);
+  LOG_IF_FAILED(CreateControl(kWebBrowserClsid, hwnd));
   com_ptr<IWebBrowser2> browser;
   if (SUCCEEDED(QueryControl(&browser))) {
-    (void)browser->put_RegisterAsDropTarget(VARIANT_TRUE);
-    (void)browser->put_Silent(VARIANT_FALSE);
+    LOG_IF_FAILED(browser->put_RegisterAsDropTarget(VARIANT_TRUE));
+    LOG_IF_FAILED(browser->put_Silent(VARIANT_FALSE));
     client_site_->SetNotify(notify_);
   }
   new_window_manager_ = MakeComObject<IENewWindowManager>();

@@ -5,6 +5,7 @@
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
 #include "utils/ole_owners.h"
+#include "utils/log_failure.h"
 
 namespace {
 
@@ -71,9 +72,9 @@ HWND CIEControl::Create(HWND parent, const RECT& rect, int control_id, bool visi
   com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser)) {
     event_sink_ = MakeComObject<IEBrowserEventSink>(this);
-    (void)event_sink_->Advise(browser.get());
+    LOG_IF_FALSE(event_sink_->Advise(browser.get()));
   }
-  (void)HookWindow(hwnd());
+  LOG_IF_FALSE(HookWindow(hwnd()));
   return hwnd();
 }
 
@@ -94,19 +95,19 @@ void CIEControl::PostNavigate(const std::wstring& url) {
 void CIEControl::GoBack() {
   com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
-    (void)browser->GoBack();
+    LOG_IF_FAILED(browser->GoBack());
 }
 
 void CIEControl::GoForward() {
   com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
-    (void)browser->GoForward();
+    LOG_IF_FAILED(browser->GoForward());
 }
 
 void CIEControl::Refresh() {
   com_ptr<IWebBrowser2> browser;
   if (GetBrowser(&browser))
-    (void)browser->Refresh();
+    LOG_IF_FAILED(browser->Refresh());
 }
 
 bool CIEControl::GetDocument2(com_ptr<IHTMLDocument2>* document) {
@@ -196,8 +197,8 @@ void CIEControl::Close() {
   (void)GetBrowser(&browser);
   LetGoOfEventSink(browser.get());
   if (browser) {
-    (void)browser->Stop();
-    (void)browser->put_Visible(VARIANT_FALSE);
+    LOG_IF_FAILED(browser->Stop());
+    LOG_IF_FAILED(browser->put_Visible(VARIANT_FALSE));
   }
 }
 
@@ -229,7 +230,7 @@ void CIEControl::NavigateNow(const std::wstring& url) {
   ::VariantInit(&empty);
   // The engine may run a modal loop in here (a page's prompt) in which the
   // frame is closed; the window layer keeps this object until we are out.
-  (void)browser->Navigate(url_text.get(), &empty, &empty, &empty, &empty);
+  LOG_IF_FAILED(browser->Navigate(url_text.get(), &empty, &empty, &empty, &empty));
 }
 
 void CIEControl::LetGoOfEventSink(IUnknown* browser) {
@@ -237,7 +238,7 @@ void CIEControl::LetGoOfEventSink(IUnknown* browser) {
     return;
   // Unadvise fails without a browser; whatever the engine still raises
   // then reaches nobody.
-  (void)event_sink_->Unadvise(browser);
+  LOG_IF_FALSE(event_sink_->Unadvise(browser));
   event_sink_->Detach();
   event_sink_.reset();
 }

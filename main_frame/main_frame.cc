@@ -13,6 +13,7 @@
 #include "main_frame/tab_geometry.h"
 #include "utils/log.h"
 #include "utils/ole_owners.h"
+#include "utils/log_failure.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ bool CMainFrame::CreateFrame(const CreateParams& params) {
   wchar_t desktop[MAX_PATH] = L"";
   if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT,
                                    desktop))) {
-    (void)::SetCurrentDirectoryW(desktop);
+    LOG_IF_WIN32_BOOL_FALSE(::SetCurrentDirectoryW(desktop));
   }
   return true;
 }
@@ -139,11 +140,11 @@ bool CMainFrame::PreTranslateMessage(MSG* msg) {
       controller_->OpenDevTools();
       return true;
     case FrameKeyCommand::kSaveAs:
-      (void)ExecBrowserCommand(OLECMDID_SAVEAS);
+      LOG_IF_FALSE(ExecBrowserCommand(OLECMDID_SAVEAS));
       return true;
     case FrameKeyCommand::kClose:
       // The engine turns it into the page closing itself.
-      (void)ExecBrowserCommand(OLECMDID_CLOSE);
+      LOG_IF_FALSE(ExecBrowserCommand(OLECMDID_CLOSE));
       return true;
     case FrameKeyCommand::kNone:
       break;
@@ -163,11 +164,11 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&) {
   RECT client = {};
   ::GetClientRect(hwnd(), &client);
   // The banner, when there is one, takes its strip at the first WM_SIZE.
-  (void)view_.Create(hwnd(), client, kViewControlId, /*visible=*/true);
+  LOG_IF_FALSE(view_.Create(hwnd(), client, kViewControlId, /*visible=*/true));
   if (CMessageLoop* loop = app_module::GetMessageLoop())
     loop->AddMessageFilter(this);
   LOG(DEBUG) << L"OnCreate";
-  (void)HookWindow(hwnd());
+  LOG_IF_FALSE(HookWindow(hwnd()));
   return 0;
 }
 

@@ -43,11 +43,13 @@ void CMainFrameControllerManager::Run(CThreadRun*, int) {
 
 template <typename Call>
 bool CMainFrameControllerManager::Forward(int frame_id, Call call) {
+  DCHECK_CALLED_ON_VALID_THREAD(ui_thread_);
   IFrameController* controller = GetFrameController(frame_id);
   return controller ? call(controller) : false;
 }
 
 bool CMainFrameControllerManager::CrxCreate(const CreateParams& params) {
+  DCHECK_CALLED_ON_VALID_THREAD(ui_thread_);
   LOG(DEBUG) << L"CrxCreate " << Utf8ToWide(params.url);
   IFrameController* controller = CreateController();
   if (!controller) {
@@ -126,6 +128,7 @@ bool CMainFrameControllerManager::CrxPing(const PingParams& params) {
 }
 
 bool CMainFrameControllerManager::CrxClose(int frame_id, int session_id) {
+  DCHECK_CALLED_ON_VALID_THREAD(ui_thread_);
   LOG(DEBUG) << L"CrxClose FrameId " << frame_id;
   IFrameController* controller = GetFrameController(frame_id);
   if (!controller) {
@@ -137,6 +140,7 @@ bool CMainFrameControllerManager::CrxClose(int frame_id, int session_id) {
 }
 
 bool CMainFrameControllerManager::QuitExtension() {
+  DCHECK_CALLED_ON_VALID_THREAD(ui_thread_);
   // Closing a frame removes it from the map (its window's final message),
   // and may remove others: walk the ids and look each one up again. The lock
   // is not held while a frame closes.

@@ -11,6 +11,7 @@
 #include "main_frame/frame_controller.h"
 #include "main_frame/thread_run.h"
 #include "utils/critical_section.h"
+#include "utils/log_failure.h"
 
 // Stands between the extension channel and the frames: hands out frame ids,
 // owns the controllers, answers the process-wide requests, forwards the
@@ -104,6 +105,8 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
   int last_frame_id_ = 0;
   // The frame whose controller is inside CrxCreate; UI thread only.
   int creating_frame_id_ = -1;
+  // Requests run on the thread that made the manager, the UI thread.
+  ThreadChecker ui_thread_;
   CThreadRun reader_;
   NativeMessage channel_;
   CriticalSection map_lock_;

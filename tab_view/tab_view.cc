@@ -5,6 +5,7 @@
 #include "tab_view/cookie_lines.h"
 #include "tab_view/review_counter.h"
 #include "utils/log.h"
+#include "utils/log_failure.h"
 
 CTabView::CTabView(NativeMessage::ClientDelegate* owner)
     : CIEControl(/*external=*/nullptr, /*notify=*/this), owner_(owner) {}
@@ -13,8 +14,8 @@ void CTabView::SetCookies(const wchar_t* url, const wchar_t* cookie_text) {
   if (!url || !*url || !cookie_text || !*cookie_text)
     return;
   for (const CookieLine& line : ParseCookieLines(cookie_text)) {
-    (void)::InternetSetCookieExW(url, nullptr, line.cookie.c_str(),
-                                 line.http_only ? INTERNET_COOKIE_HTTPONLY : 0, 0);
+    LOG_IF_WIN32_BOOL_FALSE(::InternetSetCookieExW(
+        url, nullptr, line.cookie.c_str(), line.http_only ? INTERNET_COOKIE_HTTPONLY : 0, 0));
   }
 }
 

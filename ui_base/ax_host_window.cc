@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "utils/ole_owners.h"
+#include "utils/log_failure.h"
 
 namespace {
 
@@ -44,20 +45,20 @@ HRESULT AxHostWindow::CreateControl(const wchar_t* clsid_text, HWND hwnd) {
 }
 
 HRESULT AxHostWindow::ActivateControl() {
-  (void)control_.query(&ole_object_);
+  LOG_IF_FAILED(control_.query(&ole_object_));
   DWORD misc_status = 0;
   if (ole_object_)
-    (void)ole_object_->GetMiscStatus(DVASPECT_CONTENT, &misc_status);
+    LOG_IF_FAILED(ole_object_->GetMiscStatus(DVASPECT_CONTENT, &misc_status));
   const bool site_first = misc_status & OLEMISC_SETCLIENTSITEFIRST;
   if (ole_object_ && site_first)
     (void)ole_object_->SetClientSite(this);
   com_ptr<IPersistStreamInit> persist;
   if (SUCCEEDED(control_.query(&persist)))
-    (void)persist->InitNew();
+    LOG_IF_FAILED(persist->InitNew());
   if (ole_object_ && !site_first)
     (void)ole_object_->SetClientSite(this);
   if (SUCCEEDED(control_.query(&view_object_)))
-    (void)view_object_->SetAdvise(DVASPECT_CONTENT, 0, this);
+    LOG_IF_FAILED(view_object_->SetAdvise(DVASPECT_CONTENT, 0, this));
   if (!ole_object_)
     return S_OK;
   RECT position = ClientRect();
@@ -68,9 +69,9 @@ void AxHostWindow::ReleaseControl() {
   if (view_object_)
     (void)view_object_->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
   if (com_ptr<IOleInPlaceObject> in_place = in_place_object_)
-    (void)in_place->InPlaceDeactivate();
+    LOG_IF_FAILED(in_place->InPlaceDeactivate());
   if (ole_object_) {
-    (void)ole_object_->Close(OLECLOSE_NOSAVE);
+    LOG_IF_FAILED(ole_object_->Close(OLECLOSE_NOSAVE));
     (void)ole_object_->SetClientSite(nullptr);
   }
   in_place_object_.reset();
@@ -150,7 +151,7 @@ LRESULT AxHostWindow::OnEraseBackground(UINT, WPARAM, LPARAM, bool& handled) {
 LRESULT AxHostWindow::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
   if (in_place_object_) {
     const RECT client = ClientRect();
-    (void)in_place_object_->SetObjectRects(&client, &client);
+    LOG_IF_FAILED(in_place_object_->SetObjectRects(&client, &client));
   }
   handled = false;
   return 0;
@@ -159,7 +160,7 @@ LRESULT AxHostWindow::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
 LRESULT AxHostWindow::OnSetFocus(UINT, WPARAM, LPARAM, bool& handled) {
   if (ole_object_ && !ui_active_) {
     RECT position = ClientRect();
-    (void)ole_object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, this, 0, hwnd(), &position);
+    LOG_IF_FAILED(ole_object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, this, 0, hwnd(), &position));
   }
   handled = false;
   return 0;
