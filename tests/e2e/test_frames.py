@@ -8,8 +8,7 @@ import time
 import unittest
 import urllib.parse
 
-from host_process import (HostCopy, HostProcess, reg_delete_value, reg_query, reg_set_dword,
-                          WAIT)
+from host_process import HostTestCase, reg_delete_value, reg_query, reg_set_dword, WAIT
 from loopback_server import LoopbackServer
 from stand_in_browser import StandInBrowser
 import sys
@@ -40,32 +39,26 @@ def page(title, body=""):
         title, body)
 
 
-class FrameTestCase(unittest.TestCase):
+class FrameTestCase(HostTestCase):
     def setUp(self):
+        super().setUp()
         reg_set_dword(SETTINGS_KEY, "LogLevel", 0)
         self.server = LoopbackServer()
-        self.copy = HostCopy()
-        self.host = HostProcess(self.copy.exe)
+        self.host = self.start()
         self.browsers = []
         self.session = 100
 
     def tearDown(self):
-        self.host.kill()
+        super().tearDown()
         for browser in self.browsers:
             browser.close()
         self.server.close()
-        self.copy.remove()
         reg_delete_value(SETTINGS_KEY, "LogLevel")
 
     def browser(self, title=BROWSER_TITLE, render=RENDER):
         browser = StandInBrowser(title, render=render)
         self.browsers.append(browser)
         return browser
-
-    def log_lines(self):
-        with open(self.copy.log_path, "rb") as f:
-            text = f.read().decode("utf-8")
-        return [line.split("] ", 1)[1] for line in text.split("\r\n") if "] " in line]
 
     def wait_for_log(self, text, timeout=WAIT):
         deadline = time.monotonic() + timeout
@@ -209,10 +202,15 @@ class LifeAndDeathTest(FrameTestCase):
             self.wait_loaded(frame_id, "P")
         self.host.close_input()
         self.assertEqual(self.host.wait_exit(), 1)
-        destroyed = [l for l in self.log_lines() if l.startswith("ProcessFrameDestroy FrameId")]
+        lines = self.log_lines()
+        destroyed = [l for l in lines if l.startswith("ProcessFrameDestroy FrameId")]
         self.assertEqual(destroyed, ["ProcessFrameDestroy FrameId 1",
                                      "ProcessFrameDestroy FrameId 2",
                                      "ProcessFrameDestroy FrameId 3"])
+        # Each frame's window goes, and with it the frame, before the next.
+        between = lines[lines.index("CMainFrame QuitExtension DestroyWindow"):
+                        lines.index("ProcessFrameDestroy FrameId 1")]
+        self.assertTrue(any(l.startswith("OnFinalMessage ") for l in between), lines)
 
     def test_page_that_closes_itself_reports_and_waits_for_host_close(self):
         self.server.add_page("/bye", page("Bye", "<!--standin:close-->"))
@@ -257,11 +255,11 @@ class ModalLoopTest(FrameTestCase):
     def close_during_prompt(self, trigger, end):
         self.server.add_page("/p", page("P", "<!--standin:prompt-->"))
         self.host.kill()
-        errors_path = os.path.join(self.copy.dir, "stderr.txt")
+        errors_path = os.path.join(self.host_copy.dir, "stderr.txt")
         with Journal() as journal, open(errors_path, "wb") as errors:
             # Checks the whole heap at every call; complaints come as err or warn.
             env = dict(os.environ, WINEDEBUG="+heap")
-            self.host = HostProcess(self.copy.exe, stderr=errors, env=env)
+            self.host = self.start(stderr=errors, env=env)
             self.create("/p")
             self.wait_loaded(1, "P")
             self.host.send(dict(trigger, frame_id=1))
