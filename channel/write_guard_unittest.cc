@@ -106,7 +106,6 @@ TB_CHILD_ROUTINE(WriteGuardPassesTheProgramsOwnFrames) {
   std::optional<Pipe> other = MakePipe();
   CHILD_CHECK(channel && other);
   CHILD_CHECK(BecomeChannelAndGuard(&*channel));
-  CHILD_CHECK(!InstallWriteGuard());
 
   // A frame the pipe took in three parts: the later parts begin with
   // payload bytes that read as a length far over the limit.
@@ -133,6 +132,22 @@ TB_CHILD_ROUTINE(WriteGuardPassesTheProgramsOwnFrames) {
   return 0;
 }
 
+TB_CHILD_ROUTINE(WriteGuardInstallsOnce) {
+  std::optional<Pipe> channel = MakePipe();
+  CHILD_CHECK(channel);
+  CHILD_CHECK(BecomeChannelAndGuard(&*channel));
+  CHILD_CHECK(!InstallWriteGuard());
+
+  // Still one guard: an ordinary frame passes once, not refused by a guard
+  // guarding itself.
+  const std::string frame = Frame(kPayload);
+  DWORD written = 0;
+  CHILD_CHECK(WriteHere(ChannelOutputHandle(), frame, &written));
+  CloseChannelHandles();
+  CHILD_CHECK(Drain(channel->read.get()) == frame);
+  return 0;
+}
+
 std::optional<DWORD> RunRoutine(const char* routine) {
   return RunChild(CurrentTestProgram(), routine);
 }
@@ -143,7 +158,10 @@ TEST(WriteGuardTest, ForeignWritesToTheChannelFailAndWriteNothing) {
   EXPECT_EQ(RunRoutine("WriteGuardRefusesForeignWriters"), 0u);
 }
 
-// Also shows that a second install changes nothing.
 TEST(WriteGuardTest, OwnFramesPassWholeOrInPartsUpToTheLimit) {
   EXPECT_EQ(RunRoutine("WriteGuardPassesTheProgramsOwnFrames"), 0u);
+}
+
+TEST(WriteGuardTest, InstallsOnce) {
+  EXPECT_EQ(RunRoutine("WriteGuardInstallsOnce"), 0u);
 }
