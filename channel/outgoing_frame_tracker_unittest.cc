@@ -5,110 +5,68 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/channel_test_util.h"
+
 namespace {
 
-std::string Prefix(uint32_t length) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i)
-    bytes[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  return bytes;
-}
-
-std::string Frame(const std::string& payload) {
-  return Prefix(static_cast<uint32_t>(payload.size())) + payload;
-}
-
 // Payload text whose first four bytes read as a length far over the limit.
-const std::string kPayload = "{\"action\":\"client_title_change\"}";
+const std::string kFrame = Frame("{\"action\":\"client_title_change\"}");
+const std::string kOverLimit = LengthPrefix(0x100000);
+
+bool Admits(const OutgoingFrameTracker& tracker, const std::string& bytes) {
+  return tracker.Admits(bytes.data(), bytes.size());
+}
 
 }  // namespace
 
 TEST(OutgoingFrameTrackerTest, LengthLimitAtTheStartOfAFrame) {
   OutgoingFrameTracker tracker;
-  EXPECT_TRUE(tracker.Admits(Prefix(1).data(), 4));
-  EXPECT_TRUE(tracker.Admits(Prefix(0xFFFFF).data(), 4));
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
-  EXPECT_FALSE(tracker.Admits(Prefix(0x7FFFFFFF).data(), 4));
-  // Negative when read as signed, yet a length the extension refuses.
-  EXPECT_FALSE(tracker.Admits(Prefix(0x80000000).data(), 4));
-  EXPECT_FALSE(tracker.Admits(Prefix(0xFFFFFFFF).data(), 4));
+  for (uint32_t length : {1u, 0xFFFFFu})
+    EXPECT_TRUE(Admits(tracker, LengthPrefix(length))) << length;
+  // 0x80000000 and above are negative when read as signed, yet lengths the
+  // extension refuses.
+  for (uint32_t length : {0x100000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
+    EXPECT_FALSE(Admits(tracker, LengthPrefix(length))) << length;
   // Too short to carry a prefix.
-  EXPECT_TRUE(tracker.Admits("\xFF\xFF\xFF", 3));
-  EXPECT_TRUE(tracker.Admits("", 0));
-}
-
-TEST(OutgoingFrameTrackerTest, WholeFramesKeepEveryWriteAtAFrameStart) {
-  OutgoingFrameTracker tracker;
-  for (int i = 0; i < 3; ++i) {
-    const std::string frame = Frame(kPayload);
-    ASSERT_TRUE(tracker.Admits(frame.data(), frame.size()));
-    tracker.Wrote(frame.data(), frame.size(), frame.size());
-    // Had the tracker lost the boundary, this would pass as a continuation.
-    EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
-  }
+  EXPECT_TRUE(Admits(tracker, "\xFF\xFF\xFF"));
+  EXPECT_TRUE(Admits(tracker, ""));
 }
 
 TEST(OutgoingFrameTrackerTest, TheRestOfAPartlyWrittenFramePasses) {
-  OutgoingFrameTracker tracker;
-  const std::string frame = Frame(kPayload);
-  ASSERT_TRUE(tracker.Admits(frame.data(), frame.size()));
-  tracker.Wrote(frame.data(), frame.size(), 6);
-
-  std::string rest = frame.substr(6);
-  ASSERT_FALSE(OutgoingFrameTracker().Admits(rest.data(), rest.size()));
-  EXPECT_TRUE(tracker.Admits(rest.data(), rest.size()));
-  tracker.Wrote(rest.data(), rest.size(), 10);
-  rest = rest.substr(10);
-  EXPECT_TRUE(tracker.Admits(rest.data(), rest.size()));
-  tracker.Wrote(rest.data(), rest.size(), rest.size());
-
-  // The frame is complete: the next write is judged as a new frame.
-  EXPECT_FALSE(tracker.Admits(rest.data(), rest.size()));
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
-  EXPECT_TRUE(tracker.Admits(frame.data(), frame.size()));
-}
-
-TEST(OutgoingFrameTrackerTest, APrefixSplitAcrossWrites) {
-  OutgoingFrameTracker tracker;
-  const std::string frame = Frame(kPayload);
-  tracker.Wrote(frame.data(), frame.size(), 2);
-  const std::string rest = frame.substr(2);
-  EXPECT_TRUE(tracker.Admits(rest.data(), rest.size()));
-  tracker.Wrote(rest.data(), rest.size(), rest.size());
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
+  for (size_t first : {size_t{2}, size_t{6}}) {
+    SCOPED_TRACE(first);
+    OutgoingFrameTracker tracker;
+    tracker.Wrote(kFrame.data(), kFrame.size(), first);
+    std::string rest = kFrame.substr(first);
+    ASSERT_FALSE(Admits(OutgoingFrameTracker(), rest));
+    EXPECT_TRUE(Admits(tracker, rest));
+    tracker.Wrote(rest.data(), rest.size(), 10);
+    rest = rest.substr(10);
+    EXPECT_TRUE(Admits(tracker, rest));
+    tracker.Wrote(rest.data(), rest.size(), rest.size());
+    // The frame is complete: the next write is judged as a new frame.
+    EXPECT_FALSE(Admits(tracker, kOverLimit));
+    EXPECT_TRUE(Admits(tracker, kFrame));
+  }
 }
 
 TEST(OutgoingFrameTrackerTest, AFrameOfWhichNothingWentOutHasNotStarted) {
   OutgoingFrameTracker tracker;
-  const std::string frame = Frame(kPayload);
-  tracker.Wrote(frame.data(), frame.size(), 0);
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
-}
-
-TEST(OutgoingFrameTrackerTest, AFailedWriteEndsTheFrame) {
-  OutgoingFrameTracker tracker;
-  const std::string frame = Frame(kPayload);
-  tracker.Wrote(frame.data(), frame.size(), 5);
-  tracker.Failed();
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
-  EXPECT_TRUE(tracker.Admits(frame.data(), frame.size()));
-}
-
-TEST(OutgoingFrameTrackerTest, WritesTooShortForAPrefixDoNotOpenAFrame) {
-  OutgoingFrameTracker tracker;
+  tracker.Wrote(kFrame.data(), kFrame.size(), 0);
+  EXPECT_FALSE(Admits(tracker, kOverLimit));
+  // Nor one too short for a prefix, nor one whose write failed.
   tracker.Wrote("ab", 2, 2);
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
+  EXPECT_FALSE(Admits(tracker, kOverLimit));
+  tracker.Wrote(kFrame.data(), kFrame.size(), 5);
+  tracker.Failed();
+  EXPECT_FALSE(Admits(tracker, kOverLimit));
 }
 
-TEST(OutgoingFrameTrackerTest, LargestAdmittedFrame) {
+TEST(OutgoingFrameTrackerTest, LargestAdmittedFrameEndsOnItsLastByte) {
   OutgoingFrameTracker tracker;
   const std::string frame = Frame(std::string(0xFFFFF, 'x'));
-  ASSERT_TRUE(tracker.Admits(frame.data(), frame.size()));
-  tracker.Wrote(frame.data(), frame.size(), 65536);
-  const std::string rest = frame.substr(65536);
-  EXPECT_TRUE(tracker.Admits(rest.data(), rest.size()));
-  tracker.Wrote(rest.data(), rest.size(), rest.size() - 1);
-  EXPECT_TRUE(tracker.Admits(rest.data() + rest.size() - 1, 1));
-  tracker.Wrote(rest.data() + rest.size() - 1, 1, 1);
-  EXPECT_FALSE(tracker.Admits(Prefix(0x100000).data(), 4));
+  tracker.Wrote(frame.data(), frame.size(), frame.size() - 4);
+  EXPECT_TRUE(Admits(tracker, kOverLimit));
+  tracker.Wrote(kOverLimit.data(), 4, 4);
+  EXPECT_FALSE(Admits(tracker, kOverLimit));
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "channel/client_notifications.h"
+#include "tests/channel_test_util.h"
 #include "utils/scoped_handle.h"
 
 namespace {
@@ -20,38 +22,6 @@ namespace {
 using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;
-
-class CaptureStream : public NativeMessage::Stream {
- public:
-  int Read(void*, size_t) override { return 0; }
-  int Write(const void* data, size_t size) override {
-    bytes.append(static_cast<const char*>(data), size);
-    return static_cast<int>(size);
-  }
-  // Payloads of the frames written so far.
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> out;
-    for (size_t pos = 0; pos + 4 <= bytes.size();) {
-      const uint32_t n = static_cast<uint8_t>(bytes[pos]) |
-                         static_cast<uint8_t>(bytes[pos + 1]) << 8 |
-                         static_cast<uint8_t>(bytes[pos + 2]) << 16 |
-                         static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + 3])) << 24;
-      out.push_back(bytes.substr(pos + 4, n));
-      pos += 4 + n;
-    }
-    return out;
-  }
-  std::string bytes;
-};
-
-class InlineRunner : public NativeMessage::CallRunner {
- public:
-  bool PostCall(std::function<void()> call) override {
-    call();
-    return true;
-  }
-  void SendCall(const std::function<void()>& call) override { call(); }
-};
 
 class FakeController : public IFrameController {
  public:
@@ -89,6 +59,10 @@ class FakeController : public IFrameController {
   int id_;
   std::vector<int>* closed_;
 };
+
+std::string Answer(int session_id, std::string_view ret) {
+  return *BuildCommonResponse(session_id, ret);
+}
 
 // True when a quit message is waiting in this thread's queue; removes it.
 bool TakeQuitMessage() {
@@ -141,16 +115,6 @@ TEST_F(ManagerTest, FrameIdsCountUpAndAreNeverReused) {
   EXPECT_FALSE(TakeQuitMessage());
 }
 
-TEST_F(ManagerTest, CreateWithoutControllerAnswersMinusOne) {
-  manager_.services().create_controller = nullptr;
-  Create(42);
-  EXPECT_EQ(
-      stream_.Messages(),
-      std::vector<std::string>{
-          R"({"action":"client_common_response","session_id":42,"ret":"-1","version":"2.26.20.0"})"});
-  EXPECT_EQ(manager_.GetFrameCount(), 0);
-}
-
 TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndUsesUpTheId) {
   const struct {
     const char* name;
@@ -172,10 +136,7 @@ TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndUsesUpTheId) {
     };
     stream_.bytes.clear();
     Create(7);
-    EXPECT_EQ(
-        stream_.Messages(),
-        std::vector<std::string>{
-            R"({"action":"client_common_response","session_id":7,"ret":"-1","version":"2.26.20.0"})"});
+    EXPECT_EQ(stream_.Messages(), std::vector<std::string>{Answer(7, "-1")});
     EXPECT_EQ(manager_.GetFrameController(refused_id), nullptr);
     EXPECT_EQ(manager_.GetFrameCount(), 0);
     EXPECT_FALSE(TakeQuitMessage()) << "a refused frame does not end the process";
@@ -190,16 +151,6 @@ TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndUsesUpTheId) {
   EXPECT_NE(manager_.GetFrameController(3), nullptr) << "the refused ids stay used";
 }
 
-TEST_F(ManagerTest, CreateHandsTheRequestToTheNewController) {
-  manager_.services().create_controller = [this](int id) {
-    auto controller = std::make_unique<FakeController>(id, &closed_);
-    EXPECT_CALL(*controller, CrxCreate(_)).WillOnce(Return(true));
-    return controller;
-  };
-  Create(5);
-  EXPECT_EQ(manager_.GetFrameCount(), 1);
-}
-
 TEST_F(ManagerTest, PerFrameRequestsReachOnlyTheNamedFrame) {
   Create(1);
   Create(2);
@@ -212,17 +163,13 @@ TEST_F(ManagerTest, PerFrameRequestsReachOnlyTheNamedFrame) {
   AttachParams attach;
   attach.frame_id = 9;
   EXPECT_FALSE(manager_.CrxAttach(attach));
-  EXPECT_TRUE(stream_.Messages().empty()) << "unknown frames get no answer";
-}
-
-TEST_F(ManagerTest, CloseOfUnknownFrameSendsNothing) {
-  Create(1);
   EXPECT_FALSE(manager_.CrxClose(4, 11));
   EXPECT_TRUE(closed_.empty());
+  // The frame is closed with no session of its own.
   EXPECT_TRUE(manager_.CrxClose(1, 11));
   EXPECT_EQ(closed_, std::vector<int>{1});
   EXPECT_EQ(controllers_[1]->last_close_session, -1);
-  EXPECT_TRUE(stream_.Messages().empty());
+  EXPECT_TRUE(stream_.Messages().empty()) << "unknown frames get no answer";
 }
 
 TEST_F(ManagerTest, ProcessWideAnswers) {
@@ -242,12 +189,8 @@ TEST_F(ManagerTest, ProcessWideAnswers) {
   manager_.CrxGroupPolicies(-1, 9);
 
   const std::vector<std::string> expected = {
-      R"({"action":"client_common_response","session_id":-1,"ret":"-1","version":"2.26.20.0"})",
-      R"({"action":"client_common_response","session_id":3,"ret":"","version":"2.26.20.0"})",
-      R"({"action":"client_common_response","session_id":3,"ret":"update","version":"2.26.20.0"})",
-      R"({"action":"client_common_response","session_id":3,"ret":"update","version":"2.26.20.0"})",
-      R"({"action":"client_common_response","session_id":8,"ret":"-1","version":"2.26.20.0"})",
-      R"({"action":"client_common_response","session_id":9,"ret":"unknown","version":"2.26.20.0"})",
+      Answer(-1, "-1"),    Answer(3, ""),   Answer(3, "update"),
+      Answer(3, "update"), Answer(8, "-1"), Answer(9, "unknown"),
   };
   EXPECT_EQ(stream_.Messages(), expected);
 }
@@ -263,9 +206,7 @@ TEST_F(ManagerTest, UpdateAndPolicyServicesAreUsedWhenPresent) {
   manager_.CrxGroupPolicies(-1, 2);
   EXPECT_EQ(updated_version, "2.26.21.0");
   ASSERT_EQ(stream_.Messages().size(), 2u);
-  EXPECT_EQ(
-      stream_.Messages()[1],
-      R"({"action":"client_common_response","session_id":2,"ret":"{\n\t\"rules\":\t[]\n}","version":"2.26.20.0"})");
+  EXPECT_EQ(stream_.Messages()[1], Answer(2, "{\n\t\"rules\":\t[]\n}"));
 }
 
 TEST_F(ManagerTest, CookieSyncNamesTheSmallestOpenFrame) {
@@ -277,9 +218,7 @@ TEST_F(ManagerTest, CookieSyncNamesTheSmallestOpenFrame) {
   manager_.ProcessFrameDestroy(2);
   manager_.ProcessFrameDestroy(4);
   ASSERT_TRUE(manager_.SendCookieSync(L"http://a/", L"k=v", true));
-  EXPECT_EQ(stream_.Messages().back(),
-            "{\n\t\"action\":\t\"client_cookie_sync\",\n\t\"url\":\t\"http://a/\",\n\t"
-            "\"values\":\t\"k=v\",\n\t\"httpOnly\":\ttrue,\n\t\"frame_id\":\t3\n}");
+  EXPECT_EQ(stream_.Messages().back(), BuildCookieSync("http://a/", "k=v", true, 3));
 }
 
 TEST_F(ManagerTest, LastFrameDestroyedEndsTheLoop) {
@@ -310,14 +249,6 @@ TEST_F(ManagerTest, ReviewPromptGoesToTheLargestOtherFrame) {
   EXPECT_CALL(*controllers_[1], ShowReviewDialog(_)).Times(0);
   manager_.ProcessFrameDestroy(1);
   EXPECT_TRUE(TakeQuitMessage());
-}
-
-TEST_F(ManagerTest, NoReviewPromptWhenNotDue) {
-  manager_.services().should_show_review = [] { return false; };
-  Create(1);
-  Create(2);
-  EXPECT_CALL(*controllers_[2], ShowReviewDialog(_)).Times(0);
-  manager_.ProcessFrameDestroy(1);
 }
 
 TEST_F(ManagerTest, EndOfInputClosesEveryFrameInAscendingOrder) {
@@ -398,31 +329,6 @@ TEST_F(ManagerTest, FindOtherFrameIdPicksTheLargestDifferentId) {
   EXPECT_EQ(first, 1);
 }
 
-TEST_F(ManagerTest, NewFrameIsMadeFromTheOpenersRecord) {
-  Create(1);
-  CMainFrame* frame = nullptr;
-  int new_frame_id = 0;
-  // An opener that has no frame yet has no record to copy.
-  EXPECT_FALSE(manager_.CreateNewFrame(1, &new_frame_id, &frame));
-  EXPECT_FALSE(manager_.CreateNewFrame(8, &new_frame_id, &frame));
-  EXPECT_EQ(manager_.GetFrameCount(), 1);
-
-  controllers_[1]->create_params = std::make_unique<CreateParams>();
-  controllers_[1]->create_params->port = "opener-port";
-  controllers_[1]->create_params->url = "http://opener/";
-  controllers_[1]->create_params->f12 = false;
-  ASSERT_TRUE(manager_.CreateNewFrame(1, &new_frame_id, &frame));
-  EXPECT_EQ(new_frame_id, 2);
-  ASSERT_NE(manager_.GetFrameController(2), nullptr);
-  FakeController* opened = controllers_[2];
-  EXPECT_EQ(frame, reinterpret_cast<CMainFrame*>(opened));
-  ASSERT_TRUE(opened->created_from.has_value());
-  EXPECT_EQ(opened->created_from->port, "opener-port");
-  EXPECT_EQ(opened->created_from->url, "http://opener/");
-  EXPECT_FALSE(opened->created_from->f12);
-  EXPECT_TRUE(stream_.Messages().empty()) << "a new window is announced by its caller";
-}
-
 class BlockingCallback : public IThreadRunCallBack {
  public:
   void Run(CThreadRun*, int param) override {
@@ -436,24 +342,6 @@ class BlockingCallback : public IThreadRunCallBack {
   std::atomic<int> started_with{-1};
   std::atomic<bool> finished{false};
 };
-
-bool WaitUntilStopped(CThreadRun* thread) {
-  for (int i = 0; i < 500 && thread->IsRunning(); ++i)
-    ::Sleep(10);
-  return !thread->IsRunning();
-}
-
-TEST(ThreadRunTest, ThreadClearsItselfWhenTheCallbackReturns) {
-  BlockingCallback callback;
-  CThreadRun thread;
-  ASSERT_TRUE(thread.Start(&callback, 7));
-  ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
-  EXPECT_EQ(callback.started_with, 7);
-  EXPECT_TRUE(thread.IsRunning());
-  ::SetEvent(callback.release.get());
-  EXPECT_TRUE(WaitUntilStopped(&thread));
-  EXPECT_TRUE(callback.finished);
-}
 
 DWORD WINAPI SetEventLater(void* event) {
   ::Sleep(200);

@@ -67,33 +67,6 @@ class ScopedWindowRefusal {
   UniqueAny<HookTraits> hook_;
 };
 
-TEST_F(ControllerTest, CreateAnswersTheIdBeforeTheFirstNavigationReports) {
-  const std::string url = ServePage("/first.html", "<title>First Page</title>");
-  TestController* controller = Create(Params(41, url));
-  ASSERT_NE(controller, nullptr);
-  ASSERT_NE(controller->frame(), nullptr);
-  ASSERT_TRUE(::IsWindow(controller->frame()->hwnd()));
-  EXPECT_FALSE(::IsWindowVisible(controller->frame()->hwnd()));
-
-  ASSERT_TRUE(WaitForSent("client_title_change"));
-  const std::vector<std::string> sent = stream_.Messages();
-  ASSERT_GE(sent.size(), 3u);
-  EXPECT_EQ(JsonMember(sent[0], "action"), "client_common_response");
-  EXPECT_EQ(JsonMember(sent[0], "session_id"), "41");
-  EXPECT_EQ(JsonMember(sent[0], "ret"), "1");
-  EXPECT_EQ(JsonMember(sent[1], "action"), "client_before_navigate");
-  EXPECT_EQ(JsonMember(sent[1], "main_frame"), "true");
-  EXPECT_EQ(JsonMember(sent[1], "url"), url);
-  EXPECT_EQ(JsonMember(sent[1], "frame_id"), "1");
-
-  // The document's completion reports its title too.
-  ASSERT_TRUE(WaitForSent("client_title_change", 2));
-  for (const std::string& text : Sent("client_title_change")) {
-    EXPECT_EQ(JsonMember(text, "title"), "First Page");
-    EXPECT_EQ(JsonMember(text, "frame_id"), "1");
-  }
-}
-
 TEST_F(ControllerTest, CreateWithoutAWindowAnswersMinusOneAndLeavesNoFrame) {
   {
     ScopedWindowRefusal refusal;
@@ -126,61 +99,6 @@ TEST_F(ControllerTest, SecondCreateOfAFrameOnlyAnswersItsId) {
   EXPECT_TRUE(Sent("client_before_navigate").empty()) << "no navigation";
 }
 
-TEST_F(ControllerTest, SubFrameNavigationsAreReportedAsSuch) {
-  const std::string inner = ServePage("/inner.html", "<title>Inner</title>");
-  const std::string outer =
-      ServePage("/outer.html", "<title>Outer</title><iframe src=\"/inner.html\"></iframe>");
-  ASSERT_NE(Create(Params(1, outer)), nullptr);
-  ASSERT_TRUE(WaitForSent("client_before_navigate", 2));
-  const std::vector<std::string> navigations = Sent("client_before_navigate");
-  EXPECT_EQ(JsonMember(navigations[0], "url"), outer);
-  EXPECT_EQ(JsonMember(navigations[0], "main_frame"), "true");
-  EXPECT_EQ(JsonMember(navigations[1], "url"), inner);
-  EXPECT_EQ(JsonMember(navigations[1], "main_frame"), "false");
-
-  // The title comes with the page's title change and with its completion;
-  // the sub-frame's completion reports nothing.
-  ASSERT_TRUE(WaitForSent("client_title_change", 2));
-  PumpMessagesFor(200);
-  const std::vector<std::string> titles = Sent("client_title_change");
-  EXPECT_EQ(titles.size(), 2u);
-  for (const std::string& text : titles)
-    EXPECT_EQ(JsonMember(text, "title"), "Outer");
-}
-
-TEST_F(ControllerTest, CookiesOfTheCreateRequestGoWithTheFirstRequest) {
-  const std::string url = ServePage("/cookies.html", "<title>c</title>");
-  CreateParams params = Params(1, url);
-  const std::string name = "tb_create_" + std::to_string(::GetCurrentProcessId());
-  params.cookie = name + "%3Dfrom-extension%0A%23httponly%23" + name + "_h%3Dhidden";
-  ASSERT_NE(Create(params), nullptr);
-  ASSERT_TRUE(PumpMessagesUntil([&] { return !server_.RequestsFor("/cookies.html").empty(); },
-                                kFrameWaitMs));
-  const std::string sent_cookies =
-      server_.RequestsFor("/cookies.html")[0].Header("Cookie").value_or("");
-  EXPECT_THAT(sent_cookies, HasSubstr(name + "=from-extension"));
-  EXPECT_THAT(sent_cookies, HasSubstr(name + "_h=hidden"));
-}
-
-TEST_F(ControllerTest, AttachToAMissingBrowserAnswersStateZeroAndHidesTheFrame) {
-  TestController* controller = Create(Params(1));
-  ASSERT_NE(controller, nullptr);
-  const HWND window = controller->frame()->hwnd();
-  ::ShowWindow(window, SW_SHOWNA);
-
-  AttachParams attach;
-  attach.title = UniqueTitle(L"no such browser");
-  attach.width = 640;
-  attach.height = 480;
-  attach.frame_id = 1;
-  EXPECT_TRUE(manager_.CrxAttach(attach));
-  ASSERT_EQ(Sent("client_attach_state").size(), 1u);
-  EXPECT_EQ(JsonMember(Sent("client_attach_state")[0], "state"), "0");
-  EXPECT_EQ(JsonMember(Sent("client_attach_state")[0], "frame_id"), "1");
-  EXPECT_EQ(JsonMember(Sent("client_attach_state")[0], "title"), "");
-  EXPECT_FALSE(::IsWindowVisible(window));
-}
-
 TEST_F(ControllerTest, AttachOfAClosingFrameAnswersMinusOneAndLeavesTheWindowAlone) {
   const std::wstring title = UniqueTitle(L"closing browser");
   TestBrowserWindow browser(title, {50, 50, 850, 650}, {0, 40, 640, 520});
@@ -206,72 +124,6 @@ TEST_F(ControllerTest, AttachOfAClosingFrameAnswersMinusOneAndLeavesTheWindowAlo
   EXPECT_NE(::GetAncestor(window, GA_PARENT), browser.hwnd());
   EXPECT_EQ(::GetWindowLongW(window, GWL_STYLE), style);
   EXPECT_TRUE(::IsWindow(window)) << "the frame stays until host_close";
-}
-
-TEST_F(ControllerTest, PageClosingItselfReportsItsUrlAndWaitsForClose) {
-  const std::string url = ServePage("/closing.html", "<title>bye</title><!--standin:close-->");
-  TestController* controller = Create(Params(1, url));
-  ASSERT_NE(controller, nullptr);
-  ASSERT_TRUE(WaitForSent("client_close_tab"));
-  const std::string text = Sent("client_close_tab")[0];
-  EXPECT_EQ(JsonMember(text, "url"), url);
-  EXPECT_EQ(JsonMember(text, "frame_id"), "1");
-  EXPECT_TRUE(controller->IsClosing());
-  ASSERT_NE(controller->frame(), nullptr);
-  EXPECT_TRUE(::IsWindow(controller->frame()->hwnd())) << "the frame stays until host_close";
-  EXPECT_FALSE(::IsWindowEnabled(controller->frame()->view().hwnd())) << "no more input";
-
-  EXPECT_TRUE(manager_.CrxClose(1, -1));
-  EXPECT_EQ(manager_.GetFrameCount(), 0);
-}
-
-TEST_F(ControllerTest, CloseDestroysTheFrameAndEndsTheLoopWithTheLastOne) {
-  ASSERT_NE(Create(Params(1)), nullptr);
-  ASSERT_NE(Create(Params(2)), nullptr);
-  const HWND first = Controller(1)->frame()->hwnd();
-  const HWND second = Controller(2)->frame()->hwnd();
-
-  EXPECT_TRUE(manager_.CrxClose(1, 5));
-  EXPECT_FALSE(::IsWindow(first));
-  EXPECT_EQ(manager_.GetFrameController(1), nullptr);
-  EXPECT_FALSE(TakeQuitMessage());
-
-  EXPECT_TRUE(manager_.CrxClose(2, 6));
-  EXPECT_FALSE(::IsWindow(second));
-  EXPECT_EQ(manager_.GetFrameCount(), 0);
-  EXPECT_TRUE(TakeQuitMessage());
-  EXPECT_EQ(SentActions(),
-            (std::vector<std::string>{"client_common_response", "client_common_response"}))
-      << "host_close is not answered";
-}
-
-TEST_F(ControllerTest, WindowClosedFromOutsideGoesSilently) {
-  ASSERT_NE(Create(Params(1)), nullptr);
-  ASSERT_NE(Create(Params(2)), nullptr);
-  const HWND window = Controller(2)->frame()->hwnd();
-  ::SendMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(::IsWindow(window));
-  EXPECT_EQ(manager_.GetFrameController(2), nullptr);
-  EXPECT_NE(manager_.GetFrameController(1), nullptr);
-  EXPECT_FALSE(TakeQuitMessage());
-
-  ::PostMessageW(Controller(1)->frame()->hwnd(), WM_CLOSE, 0, 0);
-  ASSERT_TRUE(PumpMessagesUntil([&] { return manager_.GetFrameCount() == 0; }, kFrameWaitMs));
-  EXPECT_EQ(SentActions(),
-            (std::vector<std::string>{"client_common_response", "client_common_response"}));
-}
-
-TEST_F(ControllerTest, EndOfInputClosesEveryFrameWindow) {
-  std::vector<HWND> windows;
-  for (int i = 1; i <= 3; ++i) {
-    ASSERT_NE(Create(Params(i)), nullptr);
-    windows.push_back(Controller(i)->frame()->hwnd());
-  }
-  EXPECT_TRUE(manager_.QuitExtension());
-  for (HWND window : windows)
-    EXPECT_FALSE(::IsWindow(window));
-  EXPECT_EQ(manager_.GetFrameCount(), 0);
-  EXPECT_TRUE(TakeQuitMessage());
 }
 
 TEST_F(ControllerTest, NewFrameCopiesTheOpenersRecordWithoutNavigating) {
@@ -369,15 +221,16 @@ TEST_F(ControllerTest, NewWindowCarriesTheCookiesScriptsMaySee) {
 }
 
 TEST_F(ControllerTest, PrintDismissesBrowserMenusThenPreviews) {
+  EXPECT_FALSE(Create(Params(1))->CrxPrint(1)) << "no page";
   ScopedJournal journal;
   const std::wstring title = UniqueTitle(L"print browser");
   TestBrowserWindow browser(title, {40, 40, 840, 640}, {0, 40, 640, 520});
   const std::string url = ServePage("/print.html", "<title>print me</title>");
-  TestController* controller = Create(Params(1, url));
+  TestController* controller = Create(Params(2, url));
   ASSERT_NE(controller, nullptr);
   ASSERT_TRUE(WaitForSent("client_title_change", 2));
 
-  EXPECT_TRUE(controller->CrxPrint(1)) << "not attached: no browser to post to";
+  EXPECT_TRUE(controller->CrxPrint(2)) << "not attached: no browser to post to";
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, browser.hwnd(), WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
 
@@ -385,9 +238,9 @@ TEST_F(ControllerTest, PrintDismissesBrowserMenusThenPreviews) {
   attach.title = title;
   attach.width = 640;
   attach.height = 480;
-  attach.frame_id = 1;
+  attach.frame_id = 2;
   ASSERT_TRUE(controller->CrxAttach(attach));
-  EXPECT_TRUE(controller->CrxPrint(1));
+  EXPECT_TRUE(controller->CrxPrint(2));
   std::vector<std::pair<UINT, LPARAM>> keys;
   while (::PeekMessageW(&msg, browser.hwnd(), WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
     EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_ESCAPE));
@@ -399,12 +252,6 @@ TEST_F(ControllerTest, PrintDismissesBrowserMenusThenPreviews) {
   ASSERT_EQ(previews.size(), 2u);
   EXPECT_EQ(previews[0].Field(L"url"), Utf8ToWide(url));
   EXPECT_TRUE(journal.Records(L"print").empty());
-}
-
-TEST_F(ControllerTest, PrintFailsWithoutAPage) {
-  TestController* controller = Create(Params(1));
-  ASSERT_NE(controller, nullptr);
-  EXPECT_FALSE(controller->CrxPrint(1));
 }
 
 }  // namespace

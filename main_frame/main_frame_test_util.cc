@@ -2,14 +2,7 @@
 
 #include <cjson/cJSON.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
-
-#include "tests/child_process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,33 +25,6 @@ HWND CreateChild(const wchar_t* class_name, HWND parent, const RECT& rect) {
 }
 
 }  // namespace
-
-int CaptureStream::Write(const void* data, size_t size) {
-  bytes_.append(static_cast<const char*>(data), size);
-  return static_cast<int>(size);
-}
-
-std::vector<std::string> CaptureStream::Messages() const {
-  std::vector<std::string> out;
-  for (size_t pos = 0; pos + 4 <= bytes_.size();) {
-    const uint32_t length = static_cast<uint8_t>(bytes_[pos]) |
-                            static_cast<uint8_t>(bytes_[pos + 1]) << 8 |
-                            static_cast<uint8_t>(bytes_[pos + 2]) << 16 |
-                            static_cast<uint32_t>(static_cast<uint8_t>(bytes_[pos + 3])) << 24;
-    out.push_back(bytes_.substr(pos + 4, length));
-    pos += 4 + length;
-  }
-  return out;
-}
-
-bool InlineRunner::PostCall(std::function<void()> call) {
-  call();
-  return true;
-}
-
-void InlineRunner::SendCall(const std::function<void()>& call) {
-  call();
-}
 
 std::optional<std::string> JsonMember(const std::string& text, const char* name) {
   const std::unique_ptr<cJSON, decltype(&cJSON_Delete)> root(cJSON_Parse(text.c_str()),
@@ -183,37 +149,4 @@ RECT ScreenRect(HWND window) {
 
 void PrintTo(const RECT& rect, std::ostream* out) {
   *out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom << ")";
-}
-
-std::optional<std::string> RunChildAndReadLog(const char* routine) {
-  static int counter = 0;
-  std::error_code error;
-  const fs::path folder =
-      fs::temp_directory_path(error) /
-      ("tb_frame_" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter));
-  fs::remove_all(folder, error);
-  if (!fs::create_directories(folder, error)) {
-    ADD_FAILURE() << "child folder: " << error.message();
-    return std::nullopt;
-  }
-  const fs::path program = folder / "tb_frame_child.exe";
-  const DWORD debug = 0;
-  std::optional<DWORD> exit_code;
-  if (!fs::copy_file(CurrentTestProgram(), program, error)) {
-    ADD_FAILURE() << "copy of the test program: " << error.message();
-  } else if (::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
-                               &debug, sizeof(debug)) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "LogLevel";
-  } else {
-    exit_code = RunChild(program.wstring(), routine);
-    EXPECT_EQ(exit_code, 0u) << routine;
-  }
-  std::ifstream file(folder / "log" / "tb_frame_child.exe.log", std::ios::binary);
-  std::ostringstream log;
-  log << file.rdbuf();
-  file.close();
-  fs::remove_all(folder, error);
-  if (exit_code != 0u)
-    return std::nullopt;
-  return log.str();
 }

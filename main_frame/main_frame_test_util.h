@@ -15,35 +15,18 @@
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "main_frame/window_finder.h"
+#include "tests/channel_test_util.h"
 #include "tests/scoped_registry_backup.h"
 #include "tools/stand_in_engine/testing/scoped_stand_in_engine.h"
 #include "ui_base/ax_test_util.h"
 #include "utils/scoped_handle.h"
 
 // Test support for frames: a manager writing into memory, real controllers
-// and frames hosting the stand-in engine, windows shaped like a browser's,
-// and child processes whose log can be read.
+// and frames hosting the stand-in engine, and windows shaped like a
+// browser's.
 
 // Upper bound for anything a frame or the engine is expected to do.
 inline constexpr DWORD kFrameWaitMs = 10000;
-
-// Records what the manager writes to the extension.
-class CaptureStream : public NativeMessage::Stream {
- public:
-  int Read(void*, size_t) override { return 0; }
-  int Write(const void* data, size_t size) override;
-  // The payloads written so far.
-  std::vector<std::string> Messages() const;
-
- private:
-  std::string bytes_;
-};
-
-class InlineRunner : public NativeMessage::CallRunner {
- public:
-  bool PostCall(std::function<void()> call) override;
-  void SendCall(const std::function<void()>& call) override;
-};
 
 // A member of a notification's JSON text as text (strings unquoted, numbers
 // and booleans as printed); nothing when it is missing.
@@ -116,10 +99,5 @@ inline bool operator==(const RECT& a, const RECT& b) {
   return ::EqualRect(&a, &b) != FALSE;
 }
 void PrintTo(const RECT& rect, std::ostream* out);
-
-// Runs `routine` in a copy of this test program that logs at DEBUG level;
-// its log text, or nothing when the child failed (reported as a test
-// failure). The caller keeps "Software\tabbridge" backed up.
-std::optional<std::string> RunChildAndReadLog(const char* routine);
 
 #endif  // MAIN_FRAME_MAIN_FRAME_TEST_UTIL_H_

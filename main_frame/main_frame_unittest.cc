@@ -5,21 +5,13 @@
 
 #include <shlobj.h>
 
-#include <atomic>
 #include <climits>
-#include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "main_frame/dpi_scale.h"
 #include "main_frame/main_frame_test_util.h"
-#include "tests/child_process.h"
 
 namespace {
-
-using ::testing::HasSubstr;
-using ::testing::Not;
 
 class MainFrameTest : public FrameTest {
  protected:
@@ -127,18 +119,6 @@ TEST_F(MainFrameTest, CurrentDirectoryIsTheDesktopAfterCreate) {
   EXPECT_EQ(::lstrcmpiW(current, desktop), 0) << "now in " << current;
 }
 
-TEST_F(MainFrameTest, ViewFillsTheClientAreaWithoutABanner) {
-  for (bool banner : {false, true}) {
-    CMainFrame* frame = CreateFrame(banner);
-    ASSERT_NE(frame, nullptr);
-    const HWND window = frame->hwnd();
-    Resize(window, 500, 350);
-    EXPECT_EQ(ClientRectIn(frame->view().hwnd(), window), (RECT{0, 0, 500, 350})) << banner;
-    Resize(window, 300, 20);
-    EXPECT_EQ(ClientRectIn(frame->view().hwnd(), window), (RECT{0, 0, 300, 20})) << banner;
-  }
-}
-
 TEST_F(MainFrameTest, BannerSlotTakesTheTopStripOnlyWhenTheBannerIsWanted) {
   for (bool banner : {false, true}) {
     CMainFrame* frame = CreateFrame(banner);
@@ -185,17 +165,8 @@ TEST_F(MainFrameTest, KeysTheFrameTakesForItself) {
   MSG key = {view, WM_KEYDOWN, 'S', 0};
   HoldModifiers(true, false, false);
   EXPECT_TRUE(frame->PreTranslateMessage(&key)) << "Ctrl+S: save as";
-  key.wParam = 'W';
-  EXPECT_TRUE(frame->PreTranslateMessage(&key)) << "Ctrl+W: close";
-  key.wParam = VK_F4;
-  EXPECT_FALSE(frame->PreTranslateMessage(&key)) << "Ctrl+F4 is not Ctrl+s";
-  key.wParam = 'S';
   HoldModifiers(true, true, false);
   EXPECT_FALSE(frame->PreTranslateMessage(&key)) << "Ctrl+Shift+S goes to the page";
-  HoldModifiers(true, false, true);
-  EXPECT_FALSE(frame->PreTranslateMessage(&key)) << "Ctrl+Alt+S goes to the page";
-  HoldModifiers(false, false, false);
-  EXPECT_FALSE(frame->PreTranslateMessage(&key));
   EXPECT_EQ(controller_->dev_tools_requests, 2);
 }
 
@@ -206,61 +177,6 @@ TEST_F(MainFrameTest, F12GoesToThePageWhenTheToolsAreNotAllowed) {
   MSG f12 = {frame->view().hwnd(), WM_KEYDOWN, VK_F12, 0};
   EXPECT_FALSE(frame->PreTranslateMessage(&f12));
   EXPECT_EQ(controller_->dev_tools_requests, 0);
-}
-
-TEST_F(MainFrameTest, StrayWakeUpsRunNothingAndTheFrameGoesOn) {
-  CMainFrame* frame = CreateFrame(true);
-  ASSERT_NE(frame, nullptr);
-  const HWND frame_window = frame->hwnd();
-  const HWND view = frame->view().hwnd();
-  const size_t navigations = Sent("client_before_navigate").size();
-  // Another process would aim at a callable or a string of ours: the
-  // parameters of a wake-up are never taken for one.
-  bool bait_ran = false;
-  std::function<void()> bait = [&] { bait_ran = true; };
-  std::wstring bait_url = L"http://127.0.0.1:9/bait";
-  const UINT_PTR addresses[] = {0,
-                                1,
-                                2,
-                                3,
-                                0xDEADBEEF,
-                                reinterpret_cast<UINT_PTR>(&bait),
-                                reinterpret_cast<UINT_PTR>(&bait_url)};
-  std::atomic<bool> done{false};
-  std::thread stranger([&] {
-    for (const UINT_PTR wparam : addresses) {
-      for (const UINT_PTR lparam : addresses) {
-        ::PostMessageW(frame_window, RunCallMessage, wparam, lparam);
-        ::SendMessageW(frame_window, RunCallMessage, wparam, lparam);
-        ::PostMessageW(view, WM_IECONTROL_NAVIGATE, wparam, lparam);
-        ::SendMessageW(view, WM_IECONTROL_NAVIGATE, wparam, lparam);
-      }
-    }
-    done = true;
-  });
-  ASSERT_TRUE(PumpMessagesUntil([&] { return done.load(); }, kFrameWaitMs));
-  stranger.join();
-  PumpMessagesFor(100);
-  EXPECT_FALSE(bait_ran);
-  EXPECT_EQ(Sent("client_before_navigate").size(), navigations);
-
-  bool ran = false;
-  ASSERT_TRUE(frame->PostCall([&] { ran = true; }));
-  EXPECT_TRUE(PumpMessagesUntil([&] { return ran; }, kFrameWaitMs));
-  NavigateParams params;
-  params.url = L"http://127.0.0.1:9/after";
-  frame->Navigate(params);
-  EXPECT_TRUE(WaitForSent("client_before_navigate", navigations + 1));
-}
-
-TEST_F(MainFrameTest, CallsLeftWhenTheWindowGoesAreFreedUnrun) {
-  CMainFrame* frame = CreateFrame(true);
-  ASSERT_NE(frame, nullptr);
-  auto token = std::make_shared<int>(0);
-  ASSERT_TRUE(frame->PostCall([token] { ADD_FAILURE() << "ran after the window went"; }));
-  ::DestroyWindow(frame->hwnd());  // deletes the frame with its controller
-  EXPECT_EQ(token.use_count(), 1);
-  EXPECT_TRUE(TakeQuitMessage());
 }
 
 TEST_F(MainFrameTest, NavigateRemembersTheLastAddressAskedFor) {
@@ -275,56 +191,6 @@ TEST_F(MainFrameTest, NavigateRemembersTheLastAddressAskedFor) {
   params.url.clear();
   frame->Navigate(params);
   EXPECT_EQ(frame->GetLocationURL(), L"http://127.0.0.1:9/unreachable");
-}
-
-// Closing a frame three ways: one that never had a window, one whose window
-// goes now, and the same one again once its window is gone. The controller
-// is not the manager's, so the frame outlives its window.
-TB_CHILD_ROUTINE(MainFrameQuitExtensionLogs) {
-  ScopedOleInitialize ole;
-  CaptureStream stream;
-  InlineRunner runner;
-  CMainFrameControllerManager manager(&stream, &runner);
-  CMainFrameController windowless_controller(1, &manager);
-  CMainFrame windowless(&windowless_controller);
-  windowless.QuitExtension();
-
-  CMainFrameController controller(2, &manager);
-  CreateParams params;
-  params.width = 200;
-  params.height = 100;
-  if (!ole.ok() || !controller.CrxCreate(params) || !::IsWindow(controller.frame()->hwnd()))
-    return 1;
-  const HWND window = controller.frame()->hwnd();
-  controller.frame()->QuitExtension();
-  if (::IsWindow(window))
-    return 2;
-  controller.frame()->QuitExtension();
-  return 0;
-}
-
-TEST_F(MainFrameTest, QuitExtensionSaysWhatItFound) {
-  const std::optional<std::string> log = RunChildAndReadLog("MainFrameQuitExtensionLogs");
-  ASSERT_TRUE(log.has_value());
-  const size_t windowless = log->find("] CMainFrame QuitExtension IsWindow false\r\n");
-  const size_t destroying = log->find("] CMainFrame QuitExtension DestroyWindow\r\n");
-  const size_t on_destroy = log->find("] OnDestroy ");
-  const size_t final_message = log->find("] OnFinalMessage ");
-  const size_t frame_destroy = log->find("] ProcessFrameDestroy FrameId 2\r\n");
-  const size_t destroyed = log->find("] CMainFrame QuitExtension destroyed\r\n");
-  ASSERT_NE(windowless, std::string::npos) << *log;
-  ASSERT_NE(destroying, std::string::npos) << *log;
-  ASSERT_NE(on_destroy, std::string::npos) << *log;
-  ASSERT_NE(final_message, std::string::npos) << *log;
-  ASSERT_NE(frame_destroy, std::string::npos) << *log;
-  ASSERT_NE(destroyed, std::string::npos) << *log;
-  EXPECT_LT(windowless, destroying);
-  EXPECT_LT(destroying, on_destroy);
-  EXPECT_LT(on_destroy, final_message);
-  EXPECT_LT(final_message, frame_destroy);
-  EXPECT_LT(frame_destroy, destroyed);
-  EXPECT_THAT(*log, HasSubstr("] OnCreate\r\n"));
-  EXPECT_THAT(*log, HasSubstr("] CMainFrame Destructor "));
 }
 
 }  // namespace

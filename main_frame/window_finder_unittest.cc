@@ -87,19 +87,6 @@ TEST_F(WindowFinderTest, HiddenWindowsDoNotMatch) {
   EXPECT_EQ(FindTopLevelWindow(&spec), hidden.get());
 }
 
-TEST_F(WindowFinderTest, EmptySpecMatchesTheFirstVisibleTopLevelWindow) {
-  const unique_hwnd window = TopLevel(title_);
-  FindWindowSpec spec;
-  EXPECT_EQ(FindTopLevelWindow(&spec), window.get()) << "just brought to the top";
-
-  HWND expected = nullptr;
-  for (HWND w = ::GetTopWindow(nullptr); w && !expected; w = ::GetWindow(w, GW_HWNDNEXT)) {
-    if (::IsWindowVisible(w))
-      expected = w;
-  }
-  EXPECT_EQ(FindTopLevelWindow(&spec), expected);
-}
-
 TEST_F(WindowFinderTest, ChildSearchGoesToAnyDepthAndComparesWholeClassNames) {
   const unique_hwnd top = TopLevel(title_);
   const HWND middle = Child(top.get(), L"STATIC", 100, 100);
@@ -112,18 +99,6 @@ TEST_F(WindowFinderTest, ChildSearchGoesToAnyDepthAndComparesWholeClassNames) {
   EXPECT_EQ(FindChildWindow(top.get(), &spec), nullptr);
   spec.class_name = kCompositorWindowClass;
   EXPECT_EQ(FindChildWindow(nullptr, &spec), nullptr) << "no parent, no children";
-}
-
-TEST_F(WindowFinderTest, RenderWidgetWithinTenPixelsEachWay) {
-  const unique_hwnd top = TopLevel(title_);
-  const HWND render = Child(top.get(), kRenderWidgetClass, 780, 520);
-  EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), render);
-  EXPECT_EQ(FindRenderWidget(top.get(), 790, 510), render);
-  EXPECT_EQ(FindRenderWidget(top.get(), 770, 530), render);
-  EXPECT_EQ(FindRenderWidget(top.get(), 791, 520), nullptr);
-  EXPECT_EQ(FindRenderWidget(top.get(), 769, 520), nullptr);
-  EXPECT_EQ(FindRenderWidget(top.get(), 780, 531), nullptr);
-  EXPECT_EQ(FindRenderWidget(top.get(), 780, 509), nullptr);
 }
 
 TEST_F(WindowFinderTest, RenderWidgetIsAVisibleDirectChild) {

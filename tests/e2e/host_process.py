@@ -9,7 +9,7 @@ import struct
 import subprocess
 import tempfile
 import threading
-import time
+import unittest
 
 EXTENSION_ORIGIN = "chrome-extension://kccfkjohlmdimceejcjdedpnnbkcnpbb/"
 WAIT = 20.0  # upper bound for anything the host is expected to do
@@ -136,3 +136,35 @@ class HostProcess:
                 stream.close()
             except (BrokenPipeError, OSError):
                 pass
+
+
+class HostTestCase(unittest.TestCase):
+    """Runs hosts from private copies of the executable and ends them all;
+    `host_copy` is the copy of tabbridge.exe."""
+
+    def setUp(self):
+        self.copies = []
+        self.hosts = []
+        self.host_copy = self.copy()
+
+    def tearDown(self):
+        for host in self.hosts:
+            host.kill()
+        for copy in self.copies:
+            copy.remove()
+
+    def copy(self, exe=None):
+        copy = HostCopy(exe)
+        self.copies.append(copy)
+        return copy
+
+    def start(self, args=(EXTENSION_ORIGIN,), exe=None, **kwargs):
+        host = HostProcess(exe or self.host_copy.exe, args, **kwargs)
+        self.hosts.append(host)
+        return host
+
+    def log_lines(self):
+        """The texts of the lines of tabbridge.exe's log, after their prefix."""
+        with open(self.host_copy.log_path, "rb") as f:
+            text = f.read().decode("utf-8")
+        return [line.split("] ", 1)[1] for line in text.split("\r\n") if "] " in line]

@@ -6,7 +6,7 @@ import os
 import subprocess
 import unittest
 
-from host_process import HostCopy, HostProcess, reg_query, reg_set_dword, run_wine, wine, WAIT
+from host_process import HostTestCase, reg_query, reg_set_dword, run_wine, wine, WAIT
 
 SETTINGS_KEY = r"HKCU\Software\tabbridge"
 FEATURE_CONTROL_KEY = SETTINGS_KEY + r"\Main\FeatureControl"
@@ -55,32 +55,10 @@ def ping(host, session_id):
     return host.read()
 
 
-class HostTestCase(unittest.TestCase):
-    def setUp(self):
-        self.copies = []
-        self.hosts = []
-
-    def tearDown(self):
-        for host in self.hosts:
-            host.kill()
-        for copy in self.copies:
-            copy.remove()
-
-    def copy(self, exe=None):
-        copy = HostCopy(exe)
-        self.copies.append(copy)
-        return copy
-
-    def start(self, exe, *args):
-        host = HostProcess(exe, *args)
-        self.hosts.append(host)
-        return host
-
-
 class WriteGuardTest(HostTestCase):
     def test_a_library_writing_to_the_channel_reaches_nothing(self):
-        exe = self.copy().exe
-        host = self.start(exe)
+        exe = self.host_copy.exe
+        host = self.start()
         self.assertEqual(ping(host, 1)["session_id"], 1)  # start-up is over
         pipes, written = inject_pipe_writer(exe)
         self.assertGreaterEqual(pipes, 2)  # the channel's input and output at least
@@ -97,7 +75,7 @@ class WriteGuardTest(HostTestCase):
         # The echo host shares the channel code but installs no guard: this
         # is what the guard keeps out.
         exe = self.copy(os.environ["ECHO_HOST_EXE"]).exe
-        host = self.start(exe)
+        host = self.start(exe=exe)
         self.assertEqual(ping(host, 1)["session_id"], 1)
         pipes, written = inject_pipe_writer(exe)
         self.assertGreaterEqual(written, 1)
@@ -122,15 +100,15 @@ class RegistryRedirectionTest(HostTestCase):
         reg_delete_key(FEATURE_CONTROL_KEY)
 
     def test_extension_mode_redirects_the_engines_reads(self):
-        exe = self.copy().exe
-        host = self.start(exe)
+        exe = self.host_copy.exe
+        host = self.start()
         self.assertEqual(ping(host, 1)["session_id"], 1)
         self.assertEqual(run_inside(exe, "ProbeRegistryRedirection"),
                          self.ANSWERED_OPTION | self.REDIRECTED_KEY)
 
     def test_a_process_without_the_redirection_reads_the_registry(self):
         exe = self.copy(os.environ["ECHO_HOST_EXE"]).exe
-        host = self.start(exe)
+        host = self.start(exe=exe)
         self.assertEqual(ping(host, 1)["session_id"], 1)
         self.assertEqual(run_inside(exe, "ProbeRegistryRedirection"), 0)
 
@@ -141,7 +119,6 @@ class EmulationTest(HostTestCase):
 
     def setUp(self):
         super().setUp()
-        self.host_copy = self.copy()
         reg_delete_key(FEATURE_CONTROL_KEY)
 
     def tearDown(self):
@@ -151,7 +128,7 @@ class EmulationTest(HostTestCase):
     def run_session(self, *messages, inside=None):
         """Sends the messages, runs `inside` in the host if given, then ends
         the host; returns what `inside` returned."""
-        host = self.start(self.host_copy.exe)
+        host = self.start()
         for session_id, message in enumerate(messages):
             host.send(dict(message, session_id=session_id))
             self.assertEqual(host.read()["session_id"], session_id)

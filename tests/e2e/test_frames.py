@@ -3,20 +3,18 @@ engine in the WebBrowser control's place and the stand-in browser window."""
 
 import json
 import os
-import re
 import time
 import unittest
 import urllib.parse
 
-from host_process import (HostCopy, HostProcess, reg_delete_value, reg_query, reg_set_dword,
-                          WAIT)
+from host_process import HostTestCase, reg_delete_value, reg_query, reg_set_dword, WAIT
 from loopback_server import LoopbackServer
 from stand_in_browser import StandInBrowser
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools",
                                 "stand_in_engine"))
-from register import Journal, StandInEngine  # noqa: E402
+from register import StandInEngine  # noqa: E402
 
 SETTINGS_KEY = r"HKCU\Software\tabbridge"
 BROWSER_TITLE = "Intranet Portal - Chrome"
@@ -40,21 +38,20 @@ def page(title, body=""):
         title, body)
 
 
-class FrameTestCase(unittest.TestCase):
+class FrameTestCase(HostTestCase):
     def setUp(self):
+        super().setUp()
         reg_set_dword(SETTINGS_KEY, "LogLevel", 0)
         self.server = LoopbackServer()
-        self.copy = HostCopy()
-        self.host = HostProcess(self.copy.exe)
+        self.host = self.start()
         self.browsers = []
         self.session = 100
 
     def tearDown(self):
-        self.host.kill()
+        super().tearDown()
         for browser in self.browsers:
             browser.close()
         self.server.close()
-        self.copy.remove()
         reg_delete_value(SETTINGS_KEY, "LogLevel")
 
     def browser(self, title=BROWSER_TITLE, render=RENDER):
@@ -62,18 +59,26 @@ class FrameTestCase(unittest.TestCase):
         self.browsers.append(browser)
         return browser
 
-    def log_lines(self):
-        with open(self.copy.log_path, "rb") as f:
-            text = f.read().decode("utf-8")
-        return [line.split("] ", 1)[1] for line in text.split("\r\n") if "] " in line]
-
-    def wait_for_log(self, text, timeout=WAIT):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if text in self.log_lines():
-                return
+    def wait_until(self, condition, what):
+        deadline = time.monotonic() + WAIT
+        while not condition():
+            self.assertLess(time.monotonic(), deadline, what)
             time.sleep(0.05)
-        self.fail("log line %r did not appear" % text)
+
+    def wait_for_log(self, text):
+        self.wait_until(lambda: text in self.log_lines(), "log line %r" % text)
+
+    def open_page(self, title="P", body="", path="/p"):
+        """Creates a frame showing a page of its own; its id."""
+        self.server.add_page(path, page(title, body))
+        frame_id = self.create(path)
+        self.wait_loaded(frame_id, title)
+        return frame_id
+
+    def ping(self, session_id):
+        """A request that all before it have been handled."""
+        self.host.send({"action": "host_ping", "session_id": session_id})
+        self.assertEqual(self.host.read()["session_id"], session_id)
 
     def create(self, path, width=RENDER[2], height=RENDER[3], cookie=None, **extra):
         self.session += 1
@@ -195,9 +200,7 @@ class CreateTest(FrameTestCase):
 
 class LifeAndDeathTest(FrameTestCase):
     def test_closing_the_last_frame_ends_the_process(self):
-        self.server.add_page("/p", page("P"))
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.host.send({"action": "host_close", "frame_id": 1, "session_id": 3})
         self.assertEqual(self.host.wait_exit(), 1)
         self.assertIn("Frame Count Is 0, QuitMessageLoop", self.log_lines())
@@ -209,10 +212,15 @@ class LifeAndDeathTest(FrameTestCase):
             self.wait_loaded(frame_id, "P")
         self.host.close_input()
         self.assertEqual(self.host.wait_exit(), 1)
-        destroyed = [l for l in self.log_lines() if l.startswith("ProcessFrameDestroy FrameId")]
+        lines = self.log_lines()
+        destroyed = [l for l in lines if l.startswith("ProcessFrameDestroy FrameId")]
         self.assertEqual(destroyed, ["ProcessFrameDestroy FrameId 1",
                                      "ProcessFrameDestroy FrameId 2",
                                      "ProcessFrameDestroy FrameId 3"])
+        # Each frame's window goes, and with it the frame, before the next.
+        between = lines[lines.index("CMainFrame QuitExtension DestroyWindow"):
+                        lines.index("ProcessFrameDestroy FrameId 1")]
+        self.assertTrue(any(l.startswith("OnFinalMessage ") for l in between), lines)
 
     def test_page_that_closes_itself_reports_and_waits_for_host_close(self):
         self.server.add_page("/bye", page("Bye", "<!--standin:close-->"))
@@ -221,8 +229,7 @@ class LifeAndDeathTest(FrameTestCase):
         self.assertEqual(closing, {"action": "client_close_tab", "url": self.server.url("/bye"),
                                    "frame_id": 1})
         # The frame stays until the extension says so.
-        self.host.send({"action": "host_ping", "session_id": 4})
-        self.assertEqual(self.host.read()["session_id"], 4)
+        self.ping(4)
         self.assertIsNone(self.host.proc.poll())
         # A closing frame is not laid over a tab again.
         self.browser()
@@ -231,10 +238,8 @@ class LifeAndDeathTest(FrameTestCase):
         self.assertEqual(self.host.wait_exit(), 1)
 
     def test_frame_closed_from_outside_is_removed_silently(self):
-        self.server.add_page("/p", page("P"))
         browser = self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.create("/p")
         self.wait_loaded(2, "P")
         self.assertEqual(self.attach(1)["state"], 1)
@@ -242,54 +247,9 @@ class LifeAndDeathTest(FrameTestCase):
         self.assertTrue(browser.command("post-close %d" % frame["hwnd"])["ok"])
         self.wait_for_log("ProcessFrameDestroy FrameId 1")
         self.host.expect_silence(0.5)
-        self.host.send({"action": "host_ping", "session_id": 6})
-        self.assertEqual(self.host.read()["session_id"], 6)
+        self.ping(6)
         self.host.send({"action": "host_close", "frame_id": 2, "session_id": 7})
         self.assertEqual(self.host.wait_exit(), 1)
-
-
-class ModalLoopTest(FrameTestCase):
-    """A page's prompt is a modal loop that goes on dispatching requests.
-    A frame closed inside it must end only once the loop and the handlers
-    under it are done. Wine's heap checking reports any touch of the freed
-    frame; the window procedure's fault guard would hide a crash."""
-
-    def close_during_prompt(self, trigger, end):
-        self.server.add_page("/p", page("P", "<!--standin:prompt-->"))
-        self.host.kill()
-        errors_path = os.path.join(self.copy.dir, "stderr.txt")
-        with Journal() as journal, open(errors_path, "wb") as errors:
-            # Checks the whole heap at every call; complaints come as err or warn.
-            env = dict(os.environ, WINEDEBUG="+heap")
-            self.host = HostProcess(self.copy.exe, stderr=errors, env=env)
-            self.create("/p")
-            self.wait_loaded(1, "P")
-            self.host.send(dict(trigger, frame_id=1))
-            deadline = time.monotonic() + WAIT
-            while not journal.records("prompt"):
-                self.assertLess(time.monotonic(), deadline, "no prompt")
-                time.sleep(0.05)
-            end()
-            self.assertEqual(self.host.wait_exit(), 1)
-        with open(errors_path, "rb") as f:
-            heap_errors = [l for l in f.read().decode("utf-8", "replace").splitlines()
-                           if re.search(r"(^|:)(err|warn):heap:", l)]
-        self.assertEqual(heap_errors, [])
-        self.assertIn("ProcessFrameDestroy FrameId 1", self.log_lines())
-
-    def test_host_close_while_leaving_the_page(self):
-        self.close_during_prompt({"action": "host_navigate", "url": self.server.url("/p")},
-                                 lambda: self.host.send({"action": "host_close", "frame_id": 1,
-                                                         "session_id": 2}))
-
-    def test_end_of_input_while_leaving_the_page(self):
-        self.close_during_prompt({"action": "host_navigate", "url": self.server.url("/p")},
-                                 lambda: self.host.close_input())
-
-    def test_host_close_during_print_preview(self):
-        self.close_during_prompt({"action": "host_print"},
-                                 lambda: self.host.send({"action": "host_close", "frame_id": 1,
-                                                         "session_id": 2}))
 
 
 class AttachTest(FrameTestCase):
@@ -322,29 +282,23 @@ class AttachTest(FrameTestCase):
         self.assertIn("AttachTab hChromeRenderWnd NULL FrameId: 1", self.log_lines())
 
     def test_unknown_browser_title_hides_the_frame(self):
-        self.server.add_page("/p", page("P"))
         browser = self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.assertEqual(self.attach(1)["state"], 1)
         self.assertEqual(self.attach(1, title="No Such Window")["state"], 0)
         self.assertIn("AttachTab hChromeFrameWnd NULL FrameId: 1", self.log_lines())
         self.assertFalse(self.frame_rect(browser)["visible"])
 
     def test_resize_activate_and_detach_follow_the_tab(self):
-        self.server.add_page("/p", page("P"))
         browser = self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.assertEqual(self.attach(1)["state"], 1)
 
         browser.command("render 20 100 700 400")
         self.host.send({"action": "host_resize", "frame_id": 1, "width": 700, "height": 400})
         self.wait_for_log("ReSizeBrowser")
-        deadline = time.monotonic() + WAIT
-        while self.frame_rect(browser)["rect"] != browser.rects()["render"]["rect"]:
-            self.assertLess(time.monotonic(), deadline, "frame did not follow the resize")
-            time.sleep(0.05)
+        self.wait_until(lambda: self.frame_rect(browser)["rect"] == browser.rects()["render"]["rect"],
+                        "frame did not follow the resize")
 
         self.host.send({"action": "host_activate", "frame_id": 1, "status": 0})
         self.wait_for_log("ActivateTab 0 FrameId 1")
@@ -361,16 +315,13 @@ class AttachTest(FrameTestCase):
         self.assertEqual(browser.frames(), [])
 
     def test_focus_is_let_through_once_per_400_ms(self):
-        self.server.add_page("/p", page("P"))
         self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.assertEqual(self.attach(1)["state"], 1)
         time.sleep(0.5)  # past the gate of the attach's own focus
         self.host.send({"action": "host_focus", "frame_id": 1})
         self.host.send({"action": "host_focus", "frame_id": 1})
-        self.host.send({"action": "host_ping", "session_id": 2})
-        self.assertEqual(self.host.read()["session_id"], 2)
+        self.ping(2)
         lines = self.log_lines()
         self.assertEqual(lines.count("FocusMainFrame Not NeedFocus FrameId 1"), 1)
         focused = [l for l in lines if l in ("FocusMainFrame FrameId 1 FocusWebBrowser ",
@@ -378,24 +329,17 @@ class AttachTest(FrameTestCase):
         self.assertEqual(len(focused), 1, lines)
 
     def test_print_sends_escape_to_the_browser_first(self):
-        self.server.add_page("/p", page("P"))
         browser = self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         self.assertEqual(self.attach(1)["state"], 1)
         self.host.send({"action": "host_print", "frame_id": 1})
-        self.host.send({"action": "host_ping", "session_id": 2})
-        self.assertEqual(self.host.read()["session_id"], 2)
-        deadline = time.monotonic() + WAIT
-        while browser.command("keys")["keys"][:2] != ["down:27:65537", "up:27:65537"]:
-            self.assertLess(time.monotonic(), deadline, browser.command("keys"))
-            time.sleep(0.05)
+        self.ping(2)
+        self.wait_until(lambda: browser.command("keys")["keys"][:2] == ["down:27:65537", "up:27:65537"],
+                        "no Escape")
 
     def test_browser_window_that_vanishes_before_attach(self):
-        self.server.add_page("/p", page("P"))
         browser = self.browser()
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         browser.command("close")
         self.assertEqual(self.attach(1)["state"], 0)
 
@@ -416,17 +360,13 @@ class NavigationTest(FrameTestCase):
         self.wait_loaded(1, "Two")
         before = len(self.server.requests_for("/two"))
         self.host.send({"action": "host_reload", "frame_id": 1})
-        deadline = time.monotonic() + WAIT
-        while len(self.server.requests_for("/two")) == before:
-            self.assertLess(time.monotonic(), deadline, "reload fetched nothing")
-            time.sleep(0.05)
+        self.wait_until(lambda: len(self.server.requests_for("/two")) > before,
+                        "reload fetched nothing")
 
 
 class BadInputTest(FrameTestCase):
     def test_requests_for_unknown_frames_and_wrong_types(self):
-        self.server.add_page("/p", page("P"))
-        self.create("/p")
-        self.wait_loaded(1, "P")
+        self.open_page()
         for request in (
                 {"action": "host_attach", "frame_id": 42, "title": "x", "width": 1, "height": 1},
                 {"action": "host_resize", "frame_id": 42, "width": 1, "height": 1},
@@ -441,8 +381,7 @@ class BadInputTest(FrameTestCase):
                 {"action": "host_create", "session_id": 1, "width": 10, "height": 10,
                  "port": "", "title": "t", "url": "about:blank"}):
             self.host.send(request)
-        self.host.send({"action": "host_ping", "session_id": 77})
-        self.assertEqual(self.host.read()["session_id"], 77)
+        self.ping(77)
         self.host.expect_silence(0.5)
 
 
