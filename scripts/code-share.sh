@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Counts code lines (neither blank nor comment) per folder: product, tests and
-# the test doubles and tools under tools/, so the share of tests stays visible.
+# Counts code lines (neither blank nor comment) per folder: product, tests (test
+# helpers named *_test_util too) and the test doubles and tools under tools/,
+# so the share of tests stays visible.
 set -eu
 cd "$(git rev-parse --show-toplevel)"
-test_re='(^|/)(tests?|testing)/|_test\.|_unittest\.|test_[^/]*\.py$|_tests?\.py$'
+test_re='(^|/)(tests?|testing)/|_test\.|_unittest\.|_test_util\.|test_[^/]*\.py$|_tests?\.py$'
 git ls-files | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp|py|rc|cmake)$|CMakeLists\.txt$' |
   grep -v -E '(^|/)(build|out|third_party)/' | while read -r f; do
   [ -f "$f" ] || continue
