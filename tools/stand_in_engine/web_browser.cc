@@ -219,8 +219,7 @@ void WebBrowser::ShowDocument(const LoadedPage& loaded, uint64_t ticket) {
   page_->document =
       MakeComObject<HtmlDocument>(parsed.title.value_or(L""), [this] { return windows_.server(); });
   for (const FrameReference& frame : parsed.frames) {
-    page_->frames.push_back(
-        {MakeFrameBrowser(), ResolveUrl(loaded.url, frame.src), frame.name});
+    page_->frames.push_back({MakeFrameBrowser(), ResolveUrl(loaded.url, frame.src), frame.name});
   }
   page_->actions = std::move(parsed.actions);
   for (const PageAction& action : page_->actions)
