@@ -3,44 +3,54 @@
 
 #include <windows.h>
 
-#include <wrl/client.h>
+#include <ocidl.h>
 
-#include <string_view>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "tools/stand_in_engine/event_connection_point.h"
+#include "utils/com_ptr.h"
 
-// DWebBrowserEvents2 with the argument shapes of the engine: every
-// by-reference argument points at a VARIANT that lives for the call, and a
-// cancel flag set by any sink is seen by the sinks after it and returned.
+// The DWebBrowserEvents2 sinks of one browser, and the events with the
+// engine's argument shapes (declared order; README.md has the table). Every
+// by-reference argument points at a VARIANT that lives for the call; a
+// cancel flag set by one sink is seen by the sinks after it and returned.
+class EventSinks {
+ public:
+  HRESULT Advise(IUnknown* sink, DWORD* cookie);
+  HRESULT Unadvise(DWORD cookie);
+  void Clear();
 
-// BeforeNavigate2: frame, URL, Flags (VT_I4 0), TargetFrameName, PostData
-// (VT_EMPTY), Headers (empty VT_BSTR), Cancel. True when cancelled.
-bool FireBeforeNavigate2(EventConnectionPoint& events,
-                         IDispatch* frame,
-                         std::wstring_view url,
-                         std::wstring_view target_frame);
-void FireNavigateComplete2(EventConnectionPoint& events, IDispatch* frame, std::wstring_view url);
-void FireDocumentComplete(EventConnectionPoint& events, IDispatch* frame, std::wstring_view url);
-// NavigateError: frame, URL, TargetFrameName, StatusCode (VT_I4: the HTTP
-// status or an INET_E_ code), Cancel. True when cancelled.
-bool FireNavigateError(EventConnectionPoint& events,
-                       IDispatch* frame,
-                       std::wstring_view url,
-                       std::wstring_view target_frame,
-                       LONG status);
-void FireTitleChange(EventConnectionPoint& events, std::wstring_view title);
+  bool BeforeNavigate2(IDispatch* frame, const std::wstring& url, const std::wstring& target);
+  void NavigateComplete2(IDispatch* frame, const std::wstring& url);
+  void DocumentComplete(IDispatch* frame, const std::wstring& url);
+  // `status`: the HTTP status or an INET_E_ code.
+  bool NavigateError(IDispatch* frame,
+                     const std::wstring& url,
+                     const std::wstring& target,
+                     LONG status);
+  void TitleChange(const std::wstring& title);
+  // What the host put in ppDisp (we take its reference); null when
+  // cancelled or when it put none.
+  com_ptr<IDispatch> NewWindow3(DWORD flags,
+                                const std::wstring& url_context,
+                                const std::wstring& url,
+                                bool* cancel);
+  bool WindowClosing();
 
-struct NewWindowAnswer {
-  Microsoft::WRL::ComPtr<IDispatch> browser;  // what the host put in ppDisp
-  bool cancel = false;
+ private:
+  // Calls every sink advised when the call starts, in the order they came.
+  void Fire(DISPID event, std::initializer_list<VARIANTARG> arguments);
+
+  DWORD next_cookie_ = 1;
+  std::vector<std::pair<DWORD, com_ptr<IDispatch>>> sinks_;
 };
-// NewWindow3: ppDisp (VT_BYREF|VT_DISPATCH, null on entry), Cancel, dwFlags
-// (VT_I4), bstrUrlContext, bstrUrl.
-NewWindowAnswer FireNewWindow3(EventConnectionPoint& events,
-                               DWORD flags,
-                               std::wstring_view url_context,
-                               std::wstring_view url);
-// WindowClosing: IsChildWindow (VT_BOOL), Cancel. True when cancelled.
-bool FireWindowClosing(EventConnectionPoint& events, bool child_window);
+
+// The connection point for `sinks`, which live in `container`: holding the
+// point keeps the container, and so the sinks, alive.
+HRESULT MakeEventsConnectionPoint(IConnectionPointContainer* container,
+                                  EventSinks* sinks,
+                                  IConnectionPoint** point);
 
 #endif  // TOOLS_STAND_IN_ENGINE_BROWSER_EVENTS_H_

@@ -1,50 +1,21 @@
 #include "tools/stand_in_engine/browser_windows.h"
 
-#include "tools/stand_in_engine/module_lifetime.h"
-
 namespace {
 
 constexpr wchar_t kEmbeddingClass[] = L"Shell Embedding";
 constexpr wchar_t kViewClass[] = L"Shell DocObject View";
 constexpr wchar_t kServerClass[] = L"Internet Explorer_Server";
+constexpr wchar_t kMessageClass[] = L"StandInEngineMessages";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-constexpr COLORREF kCaptionColor = RGB(0x70, 0x70, 0x70);
 
-LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SIZE) {
-    if (HWND child = ::GetWindow(hwnd, GW_CHILD))
-      ::MoveWindow(child, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
-    return 0;
-  }
-  return ::DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SETTEXT: {
-      const LRESULT result = ::DefWindowProcW(hwnd, message, wparam, lparam);
-      ::InvalidateRect(hwnd, nullptr, FALSE);
-      return result;
-    }
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = ::BeginPaint(hwnd, &paint);
-      RECT client;
-      ::GetClientRect(hwnd, &client);
-      ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-      wchar_t caption[256];
-      const int length = ::GetWindowTextW(hwnd, caption, 256);
-      ::SetTextColor(dc, kCaptionColor);
-      ::SetBkMode(dc, TRANSPARENT);
-      ::InflateRect(&client, -8, -8);
-      ::DrawTextW(dc, caption, length, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
-      ::EndPaint(hwnd, &paint);
-      return 0;
-    }
-  }
-  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+// The DLL stays loaded for the life of the process (see dll_main.cc), so its
+// classes never point into freed code.
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<const wchar_t*>(&ThisModule), &module);
+  return module;
 }
 
 bool RegisterOnce(const wchar_t* name, WNDPROC procedure) {
@@ -57,12 +28,37 @@ bool RegisterOnce(const wchar_t* name, WNDPROC procedure) {
   return ::RegisterClassExW(&window_class) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-int Width(const RECT& rect) {
-  return rect.right - rect.left;
+HWND CreateChild(const wchar_t* window_class, DWORD style, const RECT& place, HWND parent) {
+  return ::CreateWindowExW(0, window_class, L"", style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent, nullptr,
+                           ThisModule(), nullptr);
 }
 
-int Height(const RECT& rect) {
-  return rect.bottom - rect.top;
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_SIZE)
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  if (HWND child = ::GetWindow(hwnd, GW_CHILD))
+    ::MoveWindow(child, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+  return 0;
+}
+
+LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_SETTEXT)
+    ::InvalidateRect(hwnd, nullptr, TRUE);
+  if (message != WM_PAINT)
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(hwnd, &paint);
+  RECT client;
+  ::GetClientRect(hwnd, &client);
+  ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+  wchar_t caption[256];
+  const int length = ::GetWindowTextW(hwnd, caption, 256);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::InflateRect(&client, -8, -8);
+  ::DrawTextW(dc, caption, length, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
+  ::EndPaint(hwnd, &paint);
+  return 0;
 }
 
 }  // namespace
@@ -72,18 +68,11 @@ bool BrowserWindows::Create(HWND parent, const RECT& position, bool visible) {
       !RegisterOnce(kServerClass, ServerProc)) {
     return false;
   }
-  const DWORD embedding_style = visible ? kChildStyle : kChildStyle & ~WS_VISIBLE;
-  embedding_.reset(::CreateWindowExW(0, kEmbeddingClass, L"", embedding_style, position.left,
-                                     position.top, Width(position), Height(position), parent,
-                                     nullptr, ThisModule(), nullptr));
-  if (!embedding_)
-    return false;
-  HWND view = ::CreateWindowExW(0, kViewClass, L"", kChildStyle, 0, 0, Width(position),
-                                Height(position), embedding_.get(), nullptr, ThisModule(), nullptr);
-  server_ = view ? ::CreateWindowExW(0, kServerClass, L"", kChildStyle | WS_TABSTOP, 0, 0,
-                                     Width(position), Height(position), view, nullptr, ThisModule(),
-                                     nullptr)
-                 : nullptr;
+  embedding_.reset(CreateChild(kEmbeddingClass, visible ? kChildStyle : kChildStyle & ~WS_VISIBLE,
+                               position, parent));
+  const RECT inside = {0, 0, position.right - position.left, position.bottom - position.top};
+  HWND view = embedding_ ? CreateChild(kViewClass, kChildStyle, inside, embedding_.get()) : nullptr;
+  server_ = view ? CreateChild(kServerClass, kChildStyle | WS_TABSTOP, inside, view) : nullptr;
   if (!server_) {
     Destroy();
     return false;
@@ -101,12 +90,12 @@ void BrowserWindows::Destroy() {
 }
 
 void BrowserWindows::SetPosition(const RECT& position) {
-  ::MoveWindow(embedding_.get(), position.left, position.top, Width(position), Height(position),
-               TRUE);
+  ::MoveWindow(embedding(), position.left, position.top, position.right - position.left,
+               position.bottom - position.top, TRUE);
 }
 
 void BrowserWindows::SetVisible(bool visible) {
-  ::ShowWindow(embedding_.get(), visible ? SW_SHOWNA : SW_HIDE);
+  ::ShowWindow(embedding(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void BrowserWindows::SetCaption(std::wstring caption) {
@@ -115,7 +104,20 @@ void BrowserWindows::SetCaption(std::wstring caption) {
     ::SetWindowTextW(server_, caption_.c_str());
 }
 
-void UnregisterBrowserWindowClasses() {
-  for (const wchar_t* name : {kServerClass, kViewClass, kEmbeddingClass})
-    ::UnregisterClassW(name, ThisModule());
+bool MessageWindow::Create(std::function<void(UINT message)> handler) {
+  if (!RegisterOnce(kMessageClass, &MessageWindow::WindowProc))
+    return false;
+  handler_ = std::move(handler);
+  window_.reset(CreateChild(kMessageClass, 0, RECT{}, HWND_MESSAGE));
+  if (window_)
+    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return window_.is_valid();
+}
+
+LRESULT CALLBACK MessageWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<MessageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || message < WM_APP || message > 0xBFFF)
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  self->handler_(message);
+  return 0;
 }

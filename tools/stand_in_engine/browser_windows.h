@@ -3,26 +3,22 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
-#include "tools/stand_in_engine/scoped_com.h"
+#include "utils/scoped_handle.h"
 
 // The control's windows as the engine builds them: "Shell Embedding" in the
 // container's window, "Shell DocObject View" inside it and
-// "Internet Explorer_Server", which shows the page, inside that; each child
-// fills its parent. The page window paints the document's title, so a
-// screenshot shows which page is loaded.
+// "Internet Explorer_Server" inside that; each child fills its parent. The
+// page window paints the document's title, so a screenshot shows the page.
 class BrowserWindows {
  public:
-  BrowserWindows() = default;
-  BrowserWindows(const BrowserWindows&) = delete;
-  BrowserWindows& operator=(const BrowserWindows&) = delete;
-
   [[nodiscard]] bool Create(HWND parent, const RECT& position, bool visible);
   void Destroy();
   bool exists() const { return ::IsWindow(embedding_.get()) != FALSE; }
 
-  HWND embedding() const { return embedding_.get(); }
+  HWND embedding() const { return exists() ? embedding_.get() : nullptr; }
   HWND server() const { return exists() ? server_ : nullptr; }
 
   void SetPosition(const RECT& position);
@@ -36,6 +32,20 @@ class BrowserWindows {
   std::wstring caption_;
 };
 
-void UnregisterBrowserWindowClasses();
+// A hidden message-only window that hands the WM_APP messages posted to it
+// to `handler` on the thread that created it: how work done elsewhere
+// reaches the user-interface thread, where the host expects every event.
+class MessageWindow {
+ public:
+  [[nodiscard]] bool Create(std::function<void(UINT message)> handler);
+  HWND hwnd() const { return window_.get(); }
+  void Post(UINT message) const { ::PostMessageW(window_.get(), message, 0, 0); }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  std::function<void(UINT message)> handler_;
+  unique_hwnd window_;
+};
 
 #endif  // TOOLS_STAND_IN_ENGINE_BROWSER_WINDOWS_H_

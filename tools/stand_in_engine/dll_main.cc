@@ -2,26 +2,31 @@
 
 #include <exdisp.h>
 
-#include "tools/stand_in_engine/browser_windows.h"
-#include "tools/stand_in_engine/class_factory.h"
-#include "tools/stand_in_engine/message_window.h"
-#include "tools/stand_in_engine/module_lifetime.h"
-#include "tools/stand_in_engine/scoped_com.h"
+#include "tools/stand_in_engine/web_browser.h"
+#include "ui_base/com_object.h"
+
+namespace {
+
+// Makes WebBrowser objects for CLSID_WebBrowser; no aggregation.
+class ClassFactory final : public ComObject<IClassFactory> {
+ public:
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    if (!object)
+      return E_POINTER;
+    *object = nullptr;
+    return outer ? CLASS_E_NOAGGREGATION : WebBrowser::Create(iid, object);
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+ protected:
+  void* FindInterface(REFIID iid) override {
+    return FindInterfaceIn(iid, {Offer<IClassFactory>(this)});
+  }
+};
+
+}  // namespace
 
 extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void* reserved) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    SetThisModule(instance);
-    ::DisableThreadLibraryCalls(instance);
-  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-    // Unloaded while the process goes on: a later load may land elsewhere, and
-    // classes left behind would point into freed code.
-    UnregisterBrowserWindowClasses();
-    UnregisterMessageWindowClass();
-  }
-  return TRUE;
-}
 
 HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (!object)
@@ -29,11 +34,16 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** obje
   *object = nullptr;
   if (clsid != CLSID_WebBrowser)
     return CLASS_E_CLASSNOTAVAILABLE;
-  return NewComObject<ClassFactory>()->QueryInterface(iid, object);
+  // Loaded for good: worker threads, window classes and documents a host
+  // keeps may outlive every browser, and none of them holds the DLL.
+  HMODULE self = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<const wchar_t*>(&DllGetClassObject), &self);
+  return MakeComObject<ClassFactory>()->QueryInterface(iid, object);
 }
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return ModuleInUse() ? S_FALSE : S_OK;
+  return S_FALSE;
 }
 
 }  // extern "C"

@@ -3,44 +3,34 @@
 
 #include <windows.h>
 
+#include <docobj.h>
 #include <ole2.h>
-#include <wrl/client.h>
 
-#include <optional>
+#include "utils/com_ptr.h"
 
-// The questions the engine puts to its container, all through the client
-// site it was given: the container's UI handler, its new-window manager
-// service and its command target.
-class HostSite {
- public:
-  void Set(IOleClientSite* site) { site_ = site; }
-  IOleClientSite* get() const { return site_.Get(); }
+// CGID_DocHostCommandHandler, spelt out so no import library has to carry it.
+inline constexpr GUID kDocHostCommandHandler = {0xf38bc242,
+                                                0xb950,
+                                                0x11d1,
+                                                {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
 
-  Microsoft::WRL::ComPtr<IOleInPlaceSite> InPlaceSite() const;
+// `Interface` of the client site; null without a site or without the interface.
+template <typename Interface>
+com_ptr<Interface> SiteAs(const com_ptr<IOleClientSite>& site) {
+  com_ptr<Interface> out;
+  (void)site.query(&out);
+  return out;
+}
 
-  struct HostInfo {
-    DWORD flags = 0;
-    DWORD double_click = 0;
-  };
-  // IDocHostUIHandler::GetHostInfo; nothing when the site has no handler or
-  // the handler fails.
-  std::optional<HostInfo> GetHostInfo() const;
-
-  // INewWindowManager::EvaluateNewWindow, found through the site's
-  // IServiceProvider; nothing when the container offers no manager.
-  std::optional<HRESULT> EvaluateNewWindow(const wchar_t* url,
-                                           const wchar_t* name,
-                                           const wchar_t* url_context,
-                                           const wchar_t* features,
-                                           DWORD flags,
-                                           DWORD user_action_time) const;
-
-  // IOleCommandTarget::Exec in CGID_DocHostCommandHandler; E_NOINTERFACE
-  // when the site has no command target.
-  HRESULT Exec(DWORD command, VARIANT* in, VARIANT* out) const;
-
- private:
-  Microsoft::WRL::ComPtr<IOleClientSite> site_;
-};
+// IOleCommandTarget::Exec in CGID_DocHostCommandHandler; E_NOINTERFACE when
+// the site has no command target.
+inline HRESULT ExecOnSite(const com_ptr<IOleClientSite>& site,
+                          DWORD command,
+                          VARIANT* in,
+                          VARIANT* out) {
+  const com_ptr<IOleCommandTarget> target = SiteAs<IOleCommandTarget>(site);
+  return target ? target->Exec(&kDocHostCommandHandler, command, OLECMDEXECOPT_DODEFAULT, in, out)
+                : E_NOINTERFACE;
+}
 
 #endif  // TOOLS_STAND_IN_ENGINE_HOST_SITE_H_

@@ -3,21 +3,48 @@
 #include <cwchar>
 
 #include "utils/scoped_handle.h"
+#include "utils/string_util.h"
+
+namespace {
+
+void AppendEscaped(std::wstring_view text, std::wstring* out) {
+  for (const wchar_t c : text) {
+    const wchar_t* escape = c == L'\\'   ? L"\\\\"
+                            : c == L'\t' ? L"\\t"
+                            : c == L'\r' ? L"\\r"
+                            : c == L'\n' ? L"\\n"
+                                         : nullptr;
+    if (escape)
+      out->append(escape);
+    else
+      out->push_back(c);
+  }
+}
+
+}  // namespace
 
 void Journal(std::wstring_view record, std::initializer_list<JournalField> fields) {
   wchar_t path[MAX_PATH];
   const DWORD length = ::GetEnvironmentVariableW(kJournalVariable, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH)
     return;
-  // Each line is one append, so the processes and threads that share the
-  // file never interleave within a line.
+  std::wstring line;
+  AppendEscaped(record, &line);
+  for (const auto& [key, value] : fields) {
+    line.push_back(L'\t');
+    AppendEscaped(key, &line);
+    line.push_back(L'=');
+    AppendEscaped(value, &line);
+  }
+  line.push_back(L'\n');
+  // One append per line: processes and threads sharing the file never
+  // interleave within a line.
   unique_handle file(::CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file)
-    return;
-  const std::string line = FormatJournalLine(record, fields);
+  const std::string utf8 = WideToUtf8(line);
   DWORD written = 0;
-  ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  if (file)
+    ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 std::wstring HexCode(DWORD code) {

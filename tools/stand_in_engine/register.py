@@ -7,7 +7,7 @@ engine's journal.
     with StandInEngine(), Journal() as journal:
         host = HostProcess(exe)          # inherits the journal's variable
         ...
-        modes = [line["mode"] for line in journal.records("document")]
+        titles = [line["title"] for line in journal.records("document")]
 
 The registration goes to HKLM\\Software\\Classes (Wine 8 ignores class
 registrations in the user's hive) through `wine reg`, in the prefix named

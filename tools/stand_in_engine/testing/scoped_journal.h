@@ -25,7 +25,7 @@ class ScopedJournal {
   ScopedJournal& operator=(const ScopedJournal&) = delete;
   ~ScopedJournal();
 
-  std::vector<Line> Read() const;
+  // The lines of `record`, in the order they were written.
   std::vector<Line> Records(std::wstring_view record) const;
 
  private:

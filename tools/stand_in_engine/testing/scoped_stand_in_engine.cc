@@ -1,5 +1,7 @@
 #include "tools/stand_in_engine/testing/scoped_stand_in_engine.h"
 
+#include <shlwapi.h>
+
 #include "utils/scoped_handle.h"
 
 namespace {
@@ -11,6 +13,16 @@ bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
 }
 
 }  // namespace
+
+std::wstring DefaultStandInDllPath() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH || !::PathRemoveFileSpecW(path) ||
+      !::PathAppendW(path, L"stand_in_engine.dll")) {
+    return std::wstring();
+  }
+  return path;
+}
 
 ScopedStandInEngine::ScopedStandInEngine(std::wstring dll_path)
     : backup_(HKEY_LOCAL_MACHINE, kWebBrowserServerKey), dll_path_(std::move(dll_path)) {

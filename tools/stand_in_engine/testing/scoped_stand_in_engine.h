@@ -6,12 +6,15 @@
 #include <string>
 
 #include "tests/scoped_registry_backup.h"
-#include "tools/stand_in_engine/testing/stand_in_dll.h"
 
 // The in-process server key of CLSID_WebBrowser that COM reads (Wine 8
 // ignores class registrations in the user's hive).
 inline constexpr wchar_t kWebBrowserServerKey[] =
     L"Software\\Classes\\CLSID\\{8856F961-340A-11D0-A96B-00C04FD705A2}\\InprocServer32";
+
+// stand_in_engine.dll beside the running test program, where the build puts
+// both.
+std::wstring DefaultStandInDllPath();
 
 // Makes the stand-in engine the WebBrowser control of the machine for the
 // life of the object, so that code under test which creates
