@@ -75,7 +75,8 @@ int HookAndCheck(uint8_t* entry, uint8_t* function, int k) {
   Hooked<N>::real = As<AddFn>(entry);
   CHILD_CHECK(SetHook(&Hooked<N>::real, &Hooked<N>::Detour));
   const uint8_t* block = BlockOf(reinterpret_cast<void*>(Hooked<N>::real));
-  CHILD_CHECK(Copy(block + kTrampolineOffset, 5) == prologue);
+  // The trampoline runs the moved prologue, then the rest of the function.
+  CHILD_CHECK(JumpDestination(block + kTrampolineOffset + 5) == AddressOf(function) + 5);
   CHILD_CHECK(Copy(block + kPrologueCopyOffset, 5) == prologue);
   CHILD_CHECK(JumpDestination(function) == AddressOf(&Hooked<N>::Detour));
   // The jumps in front are left alone.
