@@ -4,114 +4,45 @@
 
 namespace {
 
-TEST(CmdLineParserTest, MissingTextIsRejected) {
+TEST(CmdLineParserTest, ReadsSwitchesAndValues) {
+  const struct {
+    const wchar_t* text;
+    const wchar_t* key;
+    std::optional<std::wstring> value;
+  } cases[] = {
+      {L"-a /b:1 -c:two /d", L"a", L""},
+      {L"-a /b:1 -c:two /d", L"c", L"two"},
+      // The browser's first argument, the extension's origin.
+      {L"chrome-extension://kccf/", L"extension", L"//kccf/"},
+      {L"chrome-extension://kccf/", L"chrome", std::nullopt},
+      {L"/key:\"a b:-c /d\" /x", L"key", L"a b:-c /d"},
+      {L"/key:\"a b:-c /d\" /x", L"d", std::nullopt},
+      {L"/k:a\"b /n", L"k", L"a\"b"},
+      {L"/a /key:\"x y /z", L"key", L"x y /z"},  // an unterminated quote takes the rest
+      {L"/key:\"", L"key", L""},
+      {L"/: /k", L"k", L""},
+      {L"/k:1 /K:2 -k:3 /k", L"k", L"1"},
+      {L"/EXTENSION /Mixed:Value", L"MIXED", L"Value"},
+      {L"/\u00C9", L"\u00E9", std::nullopt}  // only ASCII letters are folded
+  };
   CCmdLineParser parser;
-  EXPECT_FALSE(parser.Parse(nullptr));
-  EXPECT_FALSE(parser.HasKey(L""));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.text << " " << c.key);
+    ASSERT_TRUE(parser.Parse(c.text));
+    EXPECT_EQ(parser.GetValue(c.key), c.value);
+  }
 }
 
-TEST(CmdLineParserTest, TextWithoutSwitchesHoldsNothing) {
-  CCmdLineParser parser;
-  EXPECT_FALSE(parser.Parse(L""));
-  EXPECT_FALSE(parser.Parse(L"plain words only"));
-  EXPECT_FALSE(parser.HasKey(L"plain"));
-}
-
-TEST(CmdLineParserTest, ReadsBothMarkersAndBothSeparators) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"-a /b:1 -c:two /d"));
-  EXPECT_EQ(parser.GetValue(L"a"), L"");
-  EXPECT_EQ(parser.GetValue(L"b"), L"1");
-  EXPECT_EQ(parser.GetValue(L"c"), L"two");
-  EXPECT_EQ(parser.GetValue(L"d"), L"");
-  EXPECT_EQ(parser.GetValue(L"e"), std::nullopt);
-  EXPECT_FALSE(parser.HasKey(L"e"));
-}
-
-TEST(CmdLineParserTest, ExtensionOriginReadsAsExtensionSwitch) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"chrome-extension://kccfkjohlmdimceejcjdedpnnbkcnpbb/"));
-  EXPECT_EQ(parser.GetValue(L"extension"), L"//kccfkjohlmdimceejcjdedpnnbkcnpbb/");
-  EXPECT_FALSE(parser.HasKey(L"chrome"));
-}
-
-TEST(CmdLineParserTest, QuotedValueMayHoldBlanksAndSeparators) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"/key:\"a b:-c /d\" /x"));
-  EXPECT_EQ(parser.GetValue(L"key"), L"a b:-c /d");
-  EXPECT_EQ(parser.GetValue(L"x"), L"");
-  EXPECT_FALSE(parser.HasKey(L"c"));
-  EXPECT_FALSE(parser.HasKey(L"d"));
-}
-
-TEST(CmdLineParserTest, QuoteInsideAValueIsKept) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"/k:a\"b /n"));
-  EXPECT_EQ(parser.GetValue(L"k"), L"a\"b");
-  EXPECT_TRUE(parser.HasKey(L"n"));
-}
-
-TEST(CmdLineParserTest, UnterminatedQuoteTakesTheRest) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"/a /key:\"x y /z"));
-  EXPECT_EQ(parser.GetValue(L"key"), L"x y /z");
-  EXPECT_FALSE(parser.HasKey(L"z"));
-  ASSERT_TRUE(parser.Parse(L"/key:\""));
-  EXPECT_EQ(parser.GetValue(L"key"), L"");
-}
-
-TEST(CmdLineParserTest, UnquotedValueRunsToTheEnd) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"/p:1234"));
-  EXPECT_EQ(parser.GetValue(L"p"), L"1234");
-}
-
-TEST(CmdLineParserTest, EmptyKeysAreNotStored) {
-  CCmdLineParser parser;
-  EXPECT_FALSE(parser.Parse(L"/:value"));
-  EXPECT_FALSE(parser.Parse(L"/ - /:"));
-  // The value of an empty key is skipped, not read as switches.
-  EXPECT_FALSE(parser.Parse(L"/:\"-a /b\""));
-  ASSERT_TRUE(parser.Parse(L"/: /k"));
-  EXPECT_TRUE(parser.HasKey(L"k"));
-}
-
-TEST(CmdLineParserTest, MarkerOrSeparatorAtTheEnd) {
-  CCmdLineParser parser;
-  EXPECT_FALSE(parser.Parse(L"/"));
-  ASSERT_TRUE(parser.Parse(L"/a /"));
-  EXPECT_TRUE(parser.HasKey(L"a"));
-  ASSERT_TRUE(parser.Parse(L"/a /key:"));
-  EXPECT_EQ(parser.GetValue(L"key"), L"");
-  ASSERT_TRUE(parser.Parse(L"/key: "));
-  EXPECT_EQ(parser.GetValue(L"key"), L"");
-}
-
-TEST(CmdLineParserTest, FirstValueOfARepeatedKeyIsKept) {
-  CCmdLineParser parser;
-  ASSERT_TRUE(parser.Parse(L"/k:1 /K:2 -k:3 /k"));
-  EXPECT_EQ(parser.GetValue(L"k"), L"1");
-}
-
-TEST(CmdLineParserTest, ParseForgetsEarlierSwitches) {
+TEST(CmdLineParserTest, TextWithoutSwitchesIsRefusedAndForgetsEarlierOnes) {
   CCmdLineParser parser;
   ASSERT_TRUE(parser.Parse(L"/a"));
   ASSERT_TRUE(parser.Parse(L"/b"));
   EXPECT_FALSE(parser.HasKey(L"a"));
-  EXPECT_FALSE(parser.Parse(L""));
+  for (const wchar_t* text : {L"", static_cast<const wchar_t*>(nullptr), L"plain words", L"/",
+                              L"/:value", L"/ - /:", L"/:\"-a /b\""}) {
+    EXPECT_FALSE(parser.Parse(text)) << (text ? text : L"null");
+  }
   EXPECT_FALSE(parser.HasKey(L"b"));
-}
-
-TEST(CmdLineParserTest, KeysIgnoreAsciiCaseByDefault) {
-  CCmdLineParser parser(L"/EXTENSION /Mixed:Value", false);
-  EXPECT_TRUE(parser.HasKey(L"extension"));
-  EXPECT_TRUE(parser.HasKey(L"Extension"));
-  // Values keep their case.
-  EXPECT_EQ(parser.GetValue(L"MIXED"), L"Value");
-  // Only ASCII letters are folded.
-  ASSERT_TRUE(parser.Parse(L"/\u00C9"));
-  EXPECT_TRUE(parser.HasKey(L"\u00C9"));
-  EXPECT_FALSE(parser.HasKey(L"\u00E9"));
 }
 
 TEST(CmdLineParserTest, CaseSensitiveParserKeepsKeysAsGiven) {

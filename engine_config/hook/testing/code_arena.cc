@@ -2,18 +2,8 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr uintptr_t kAllocationStep = 0x10000;
-
-size_t PageRounded(size_t size) {
-  return (size + 0xFFF) & ~size_t{0xFFF};
-}
-
-}  // namespace
-
 std::optional<CodeArena> CodeArena::Create(size_t size, uintptr_t address) {
-  const size_t rounded = PageRounded(size);
+  const size_t rounded = (size + 0xFFF) & ~size_t{0xFFF};
   unique_virtual_memory memory(::VirtualAlloc(reinterpret_cast<void*>(address), rounded,
                                               MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
   if (!memory || (address && reinterpret_cast<uintptr_t>(memory.get()) != address))
@@ -22,7 +12,7 @@ std::optional<CodeArena> CodeArena::Create(size_t size, uintptr_t address) {
 }
 
 std::optional<CodeArena> CodeArena::CreateBetween(uintptr_t from, uintptr_t to, size_t size) {
-  for (uint64_t address = from; address + size <= to; address += kAllocationStep) {
+  for (uint64_t address = from; address + size <= to; address += 0x10000) {
     if (std::optional<CodeArena> arena = Create(size, static_cast<uintptr_t>(address)))
       return arena;
   }
@@ -39,15 +29,6 @@ uint8_t* CodeArena::Put(const std::vector<uint8_t>& code, size_t alignment) {
     return nullptr;
   std::memcpy(at, code.data(), code.size());
   used_ = at + code.size() - base();
-  return at;
-}
-
-uint8_t* CodeArena::PutAtEnd(const std::vector<uint8_t>& code) {
-  if (used_ + code.size() > size_)
-    return nullptr;
-  uint8_t* const at = base() + size_ - code.size();
-  std::memcpy(at, code.data(), code.size());
-  used_ = size_;
   return at;
 }
 
@@ -82,12 +63,6 @@ std::vector<uint8_t> AddFunction(int32_t k) {
 
 std::vector<uint8_t> ConstFunction(int32_t value) {
   return Concat({{0xB8}, Le32(static_cast<uint32_t>(value)), {0xC3}});  // mov eax,imm32; ret
-}
-
-std::vector<uint8_t> JumpThroughSlot(void* const* slot) {
-  return Concat({{0xA1},
-                 Le32(reinterpret_cast<uintptr_t>(slot)),  // mov eax,[slot]
-                 {0xFF, 0xE0}});                           // jmp eax
 }
 
 std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {

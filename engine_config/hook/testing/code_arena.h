@@ -33,8 +33,6 @@ class CodeArena {
   // Copies `code` to the next free `alignment`-aligned spot; null when full
   // or when `code` is empty.
   uint8_t* Put(const std::vector<uint8_t>& code, size_t alignment = 16);
-  // Copies `code` so that it ends exactly at the arena's end.
-  uint8_t* PutAtEnd(const std::vector<uint8_t>& code);
 
  private:
   CodeArena(unique_virtual_memory memory, size_t size) : memory_(std::move(memory)), size_(size) {}
@@ -55,11 +53,6 @@ std::vector<uint8_t> ShortJump(const void* at, const void* to);
 std::vector<uint8_t> AddFunction(int32_t k);
 // int __cdecl () returning `value` from a single 5-byte instruction.
 std::vector<uint8_t> ConstFunction(int32_t value);
-// Jumps to whatever `*slot` holds at the time of the call. Only EAX changes,
-// which no calling convention passes arguments in at entry, so it passes any
-// call through. Not a jump the engine follows (it starts with MOV).
-std::vector<uint8_t> JumpThroughSlot(void* const* slot);
-
 std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts);
 
 #endif  // ENGINE_CONFIG_HOOK_TESTING_CODE_ARENA_H_
