@@ -110,14 +110,4 @@ TEST_F(TabViewTest, SetCookiesSetsEachLineWithItsFlag) {
   EXPECT_NE(all.find(L"secret" + tag + L"=two"), std::wstring::npos) << all;
 }
 
-TEST_F(TabViewTest, SetCookiesNeedsBothAnAddressAndCookies) {
-  const std::wstring cookie = L"empty_args" + std::to_wstring(::GetCurrentProcessId()) + L"=1";
-  view_.SetCookies(nullptr, cookie.c_str());
-  view_.SetCookies(L"", cookie.c_str());
-  view_.SetCookies(url_.c_str(), nullptr);
-  view_.SetCookies(url_.c_str(), L"");
-  view_.SetCookies(url_.c_str(), L"\n\r\n%0A");
-  EXPECT_EQ(Cookies(url_, true), L"");
-}
-
 }  // namespace
