@@ -34,9 +34,6 @@ class RecordingDelegate : public IEBrowserEventSink::Delegate {
   }
   void OnDownloadBegin() override { calls.push_back("DownloadBegin"); }
   void OnWindowSetWidth(long value) override { calls.push_back("Width " + std::to_string(value)); }
-  void OnWindowSetHeight(long value) override {
-    calls.push_back("Height " + std::to_string(value));
-  }
   std::vector<std::string> calls;
 };
 
@@ -105,8 +102,6 @@ TEST_F(IEBrowserEventSinkTest, ArgumentsReachTheirSlotInDeclaredOrder) {
   EXPECT_EQ(Raise(DISPID_BEFORENAVIGATE2, BeforeNavigate()),
             std::vector<std::string>{"BeforeNavigate2 12345 ok"});
   EXPECT_EQ(Raise(DISPID_WINDOWSETWIDTH, {Of(VT_I4, 640)}), std::vector<std::string>{"Width 640"});
-  EXPECT_EQ(Raise(DISPID_WINDOWSETHEIGHT, {Of(VT_I4, 480)}),
-            std::vector<std::string>{"Height 480"});
   // NewWindow3's flags come as either 32-bit integer type, and only so.
   for (const VARTYPE type : {VT_I4, VT_UI4})
     EXPECT_EQ(Raise(DISPID_NEWWINDOW3, NewWindow3(type)),

@@ -41,9 +41,6 @@ class TabViewTest : public testing::Test {
                                 &count, sizeof(count)),
               ERROR_SUCCESS);
   }
-  void DeleteCount() {
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count");
-  }
 
   // Cookies for `url` as a request would carry them; HttpOnly ones too when
   // asked for.
@@ -66,7 +63,7 @@ class TabViewTest : public testing::Test {
 };
 
 TEST_F(TabViewTest, CompletedDocumentsCountUpToTenAndReportTheTitle) {
-  DeleteCount();
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count");
   view_.NotifyDocumentComplete(6, L"http://a/", L"First");
   EXPECT_EQ(ReadCount(), 1u) << "a missing value counts as 0";
 
