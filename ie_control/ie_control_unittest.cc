@@ -76,6 +76,9 @@ class CIEControlTest : public testing::Test {
 TEST_F(CIEControlTest, NavigateQueuesTheStartPageAndEachNonEmptyUrl) {
   control_.Navigate(L"", false);
   control_.Navigate(nullptr, false);
+  MSG queued;
+  EXPECT_FALSE(::PeekMessageW(&queued, control_.hwnd(), WM_IECONTROL_NAVIGATE,
+                              WM_IECONTROL_NAVIGATE, PM_NOREMOVE));
   std::wstring url = L"http://127.0.0.1:9/first";
   control_.Navigate(url.c_str(), true);
   url = L"changed after the call";

@@ -34,7 +34,6 @@ TEST(IntelliFormsPopupRuleTest, NothingIsGuardedBeforeTheFirstClose) {
 TEST(IntelliFormsPopupRuleTest, OnlyTheSuggestionWindowByName) {
   EXPECT_TRUE(IsIntelliFormsPopup(L"intelliformclass", L"INTELLIFORMPROXY"));
   EXPECT_FALSE(IsIntelliFormsPopup(L"IntelliFormClass", L"IntelliFormProxy2"));
-  EXPECT_FALSE(IsIntelliFormsPopup(L"IntelliFormClas", L"IntelliFormProxy"));
   EXPECT_FALSE(IsIntelliFormsPopup(L"IntelliFormProxy", L"IntelliFormClass"));
   EXPECT_FALSE(IsIntelliFormsPopup(nullptr, L"IntelliFormProxy"));
   EXPECT_FALSE(IsIntelliFormsPopup(L"IntelliFormClass", nullptr));

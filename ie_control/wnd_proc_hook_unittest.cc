@@ -49,7 +49,6 @@ TEST_F(WndProcHookTest, HooksOneLiveWindowOnceAndFaultsEndTheMessageWithZero) {
   EXPECT_FALSE(hook.HookWindow(window_.get()));
   EXPECT_EQ(::SendMessageW(window_.get(), kFault, 0, 0), 0);
   EXPECT_EQ(::SendMessageW(window_.get(), kEcho, 40, 2), 42);  // still working
-  EXPECT_EQ(g_calls, 2);
   EXPECT_EQ(GuardedWndProc(window_.get(), kEcho, 1, 2), 3);
   hook.UnhookWindow();
   EXPECT_EQ(Proc(), reinterpret_cast<LONG_PTR>(&TestProc));
