@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <commctrl.h>
 #include <ole2.h>
 
 #include <cstdlib>
@@ -9,11 +8,9 @@
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
 #include "channel/write_guard.h"
-#include "engine_config/ie_feature_control.h"
 #include "host/cmd_line_parser.h"
+#include "host/extension_mode.h"
 #include "host/run_mode.h"
-#include "ie_control/ie_control.h"
-#include "ie_control/intelliforms_popup_close_guard.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
@@ -23,17 +20,7 @@
 namespace {
 
 int RunExtensionMode(HINSTANCE instance) {
-  IEFeatureControl::GetInstance().Apply();
-  // Without the hook the engine's suggestion window is merely unguarded.
-  LOG_IF_FALSE(InstallIntelliFormsGuard());
-  LOG_IF_FAILED(::OleInitialize(nullptr));
-  // Loads user32's window machinery before the first window class exists.
-  ::DefWindowProcW(nullptr, 0, 0, 0);
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
-  ::InitCommonControlsEx(&controls);
-  app_module::Init(instance);
-  // Fails only when the class name is taken; frames would then have no page.
-  LOG_IF_FALSE(CIEControl::RegisterHostWindowClass());
+  PrepareExtensionMode(instance);
 
   CMainFrameControllerManager::GetInstance().services().create_controller = [](int frame_id) {
     return std::make_unique<CMainFrameController>(frame_id,

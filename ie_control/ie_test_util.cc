@@ -26,15 +26,6 @@ void RecordingNotify::NotifyDocumentComplete(int control_id,
                   Text(title) + L"]");
 }
 
-void RecordingNotify::NotifyNewWindow(IDispatch**,
-                                      VARIANT_BOOL*,
-                                      DWORD flags,
-                                      const wchar_t* url_context,
-                                      const wchar_t* url) {
-  lines.push_back(L"NewWindow " + std::to_wstring(flags) + L" " + Text(url_context) + L" " +
-                  Text(url));
-}
-
 void RecordingNotify::NotifyBeforeNavigate(int control_id, bool top_frame, const wchar_t* url) {
   lines.push_back(L"BeforeNavigate " + std::to_wstring(control_id) +
                   (top_frame ? L" top " : L" sub ") + Text(url));
@@ -46,18 +37,6 @@ void RecordingNotify::NotifyTitleChange(const wchar_t* title) {
 
 void RecordingNotify::NotifyCloseTab() {
   lines.push_back(L"CloseTab");
-}
-
-void RecordingNotify::NotifyEvaluateNewWindow(const wchar_t* url,
-                                              const wchar_t* name,
-                                              const wchar_t* url_context,
-                                              const wchar_t* features,
-                                              BOOL replace,
-                                              DWORD flags,
-                                              DWORD user_action_time) {
-  lines.push_back(L"EvaluateNewWindow " + Text(url) + L" " + Text(name) + L" " + Text(url_context) +
-                  L" " + Text(features) + L" " + std::to_wstring(replace) + L" " +
-                  std::to_wstring(flags) + L" " + std::to_wstring(user_action_time));
 }
 
 std::vector<std::wstring> RecordingNotify::Matching(const std::wstring& prefix) const {

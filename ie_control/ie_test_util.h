@@ -16,21 +16,9 @@ class RecordingNotify : public IIEControlNotify {
   void NotifyNavigateComplete(int control_id, const wchar_t* url) override;
   void NotifyNavigateError(int control_id, const wchar_t* url) override;
   void NotifyDocumentComplete(int control_id, const wchar_t* url, const wchar_t* title) override;
-  void NotifyNewWindow(IDispatch** new_window,
-                       VARIANT_BOOL* cancel,
-                       DWORD flags,
-                       const wchar_t* url_context,
-                       const wchar_t* url) override;
   void NotifyBeforeNavigate(int control_id, bool top_frame, const wchar_t* url) override;
   void NotifyTitleChange(const wchar_t* title) override;
   void NotifyCloseTab() override;
-  void NotifyEvaluateNewWindow(const wchar_t* url,
-                               const wchar_t* name,
-                               const wchar_t* url_context,
-                               const wchar_t* features,
-                               BOOL replace,
-                               DWORD flags,
-                               DWORD user_action_time) override;
 
   // Reports that begin with `prefix`.
   std::vector<std::wstring> Matching(const std::wstring& prefix) const;

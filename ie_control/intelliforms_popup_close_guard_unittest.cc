@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <regex>
-#include <sstream>
 #include <string>
 
 #include "engine_config/hook/hook_engine.h"
@@ -90,21 +87,13 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
     const DWORD before = ::GetTickCount();
     MarkPopupClose();
     unique_hwnd from_engine = Create(callers->engine, kSuggestionClass, kSuggestionName);
-    unique_hwnd any_case = Create(callers->engine, L"INTELLIFORMCLASS", L"intelliformproxy");
     unique_hwnd from_other = Create(callers->other, kSuggestionClass, kSuggestionName);
-    unique_hwnd by_atom = Create(callers->engine, MAKEINTATOM(callers->atom), kSuggestionName);
-    unique_hwnd unnamed = Create(callers->engine, kSuggestionClass, nullptr);
-    unique_hwnd other_name = Create(callers->engine, kSuggestionClass, L"IntelliFormProxy ");
     // Only when every creation fell inside the guard is the outcome certain.
     if (::GetTickCount() - before > 800)
       continue;
     timed = true;
     CHILD_CHECK(!from_engine);
-    CHILD_CHECK(!any_case);
     CHILD_CHECK(from_other);
-    CHILD_CHECK(by_atom);
-    CHILD_CHECK(unnamed);
-    CHILD_CHECK(other_name);
   }
   CHILD_CHECK(timed);
 
@@ -115,13 +104,6 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
   CHILD_CHECK(::GetTickCount() - marked_by > 800);
   CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
   return 0;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
 }
 
 class IntelliFormsPopupCloseGuardTest : public testing::Test {
@@ -141,10 +123,6 @@ class IntelliFormsPopupCloseGuardTest : public testing::Test {
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"ieframe", REG_SZ, native,
                                 sizeof(native)),
               ERROR_SUCCESS);
-    const DWORD debug = 0;
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
-                                &debug, sizeof(debug)),
-              ERROR_SUCCESS);
   }
 
   void TearDown() override {
@@ -155,7 +133,6 @@ class IntelliFormsPopupCloseGuardTest : public testing::Test {
   static constexpr wchar_t kOverridesKey[] =
       L"Software\\Wine\\AppDefaults\\tb_popup_guard_child.exe\\DllOverrides";
   ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
-  ScopedRegistryKeyBackup settings_{HKEY_CURRENT_USER, L"Software\\tabbridge"};
   fs::path folder_;
   fs::path program_;
 };
@@ -164,18 +141,4 @@ class IntelliFormsPopupCloseGuardTest : public testing::Test {
 
 TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
   EXPECT_EQ(RunChild(program_.wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"), 0u);
-
-  // Every close is logged with its tick, every refusal with its distance
-  // from the close; refusals happen only within the guard.
-  const std::string log = ReadFile(folder_ / "log" / "tb_popup_guard_child.exe.log");
-  static const std::regex kMark(R"(\] IntelliFormsPopupCloseGuard MarkPopupClose tick \d+\r\n)");
-  static const std::regex kBlock(
-      R"(\] IntelliFormsPopupCloseGuard Block CreateWindowExW elapsed (\d+)\r\n)");
-  EXPECT_TRUE(std::regex_search(log, kMark)) << log;
-  int blocks = 0;
-  for (auto it = std::sregex_iterator(log.begin(), log.end(), kBlock); it != std::sregex_iterator();
-       ++it, ++blocks) {
-    EXPECT_LE(std::stoul((*it)[1]), 800u);
-  }
-  EXPECT_GE(blocks, 2) << log;
 }

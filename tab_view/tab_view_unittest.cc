@@ -41,9 +41,6 @@ class TabViewTest : public testing::Test {
                                 &count, sizeof(count)),
               ERROR_SUCCESS);
   }
-  void DeleteCount() {
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count");
-  }
 
   // Cookies for `url` as a request would carry them; HttpOnly ones too when
   // asked for.
@@ -66,7 +63,7 @@ class TabViewTest : public testing::Test {
 };
 
 TEST_F(TabViewTest, CompletedDocumentsCountUpToTenAndReportTheTitle) {
-  DeleteCount();
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count");
   view_.NotifyDocumentComplete(6, L"http://a/", L"First");
   EXPECT_EQ(ReadCount(), 1u) << "a missing value counts as 0";
 
@@ -108,16 +105,6 @@ TEST_F(TabViewTest, SetCookiesSetsEachLineWithItsFlag) {
   EXPECT_EQ(visible.find(L"httponly#"), std::wstring::npos) << visible;
   const std::wstring all = Cookies(url_, true);
   EXPECT_NE(all.find(L"secret" + tag + L"=two"), std::wstring::npos) << all;
-}
-
-TEST_F(TabViewTest, SetCookiesNeedsBothAnAddressAndCookies) {
-  const std::wstring cookie = L"empty_args" + std::to_wstring(::GetCurrentProcessId()) + L"=1";
-  view_.SetCookies(nullptr, cookie.c_str());
-  view_.SetCookies(L"", cookie.c_str());
-  view_.SetCookies(url_.c_str(), nullptr);
-  view_.SetCookies(url_.c_str(), L"");
-  view_.SetCookies(url_.c_str(), L"\n\r\n%0A");
-  EXPECT_EQ(Cookies(url_, true), L"");
 }
 
 }  // namespace

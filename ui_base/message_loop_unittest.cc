@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -29,18 +28,6 @@ class RecordingFilter : public CMessageFilter {
   std::vector<int>* log_;
   int id_;
   bool take_;
-};
-
-class CountingIdle : public CIdleHandler {
- public:
-  bool OnIdle() override {
-    ++count;
-    if (on_idle)
-      on_idle();
-    return false;
-  }
-  int count = 0;
-  std::function<void()> on_idle;
 };
 
 TEST(MessageLoopTest, LatestFilterSeesMessagesFirstAndCanTakeThem) {
@@ -80,25 +67,6 @@ TEST(MessageLoopTest, FilterMayRemoveItselfWhileSeeingAMessage) {
   EXPECT_EQ(log, std::vector<int>{2}) << "a removed filter is not called";
 }
 
-TEST(MessageLoopTest, IdleHandlersRunOncePerBurstOfInput) {
-  CMessageLoop loop;
-  CountingIdle idle;
-  loop.AddIdleHandler(&idle);
-  int phase = 0;
-  idle.on_idle = [&] {
-    // First idle: post a burst of three messages, then a paint-like message
-    // that does not restart the burst, then end.
-    if (phase++ == 0) {
-      for (int i = 0; i < 3; ++i)
-        ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-    } else {
-      ::PostQuitMessage(0);
-    }
-  };
-  loop.Run();
-  EXPECT_EQ(idle.count, 2);
-}
-
 TEST(MessageLoopTest, MouseMovesDoNotCountAsInput) {
   MSG msg = {};
   msg.message = WM_MOUSEMOVE;
@@ -109,19 +77,6 @@ TEST(MessageLoopTest, MouseMovesDoNotCountAsInput) {
   EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
   msg.message = WM_KEYDOWN;
   EXPECT_TRUE(CMessageLoop::IsIdleMessage(msg));
-}
-
-TEST(MessageLoopTest, ModuleKnowsTheLoopOfEachThread) {
-  CMessageLoop loop;
-  EXPECT_EQ(app_module::GetMessageLoop(), nullptr);
-  ASSERT_TRUE(app_module::AddMessageLoop(&loop));
-  EXPECT_FALSE(app_module::AddMessageLoop(&loop)) << "one loop per thread";
-  EXPECT_EQ(app_module::GetMessageLoop(), &loop);
-  CMessageLoop* seen_elsewhere = &loop;
-  std::thread([&] { seen_elsewhere = app_module::GetMessageLoop(); }).join();
-  EXPECT_EQ(seen_elsewhere, nullptr);
-  app_module::RemoveMessageLoop();
-  EXPECT_EQ(app_module::GetMessageLoop(), nullptr);
 }
 
 }  // namespace

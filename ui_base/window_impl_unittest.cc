@@ -73,32 +73,6 @@ class Recorder : public WindowImpl {
   std::string name_;
 };
 
-// Answers kPassedOn itself, so the test sees what reaches the previous proc.
-LRESULT CALLBACK PreviousProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kPassedOn)
-    return 99;
-  return ::DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
-TEST(WindowImplTest, MessageMapAnswersAndPassesTheRestToTheDefault) {
-  std::vector<std::string> log;
-  Recorder owner(&log, "owner");
-  const HWND hwnd = owner.Create();
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(owner.hwnd(), hwnd);
-  EXPECT_EQ(::GetDlgCtrlID(hwnd), 0);  // a pop-up has no control id
-  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 42);
-  EXPECT_EQ(::SendMessageW(hwnd, kPassedOn, 0, 0), 0);
-  ::SetWindowTextW(hwnd, L"title");  // default handling of the rest
-  wchar_t text[16] = L"";
-  ::GetWindowTextW(hwnd, text, 16);
-  EXPECT_STREQ(text, L"title");
-  ::DestroyWindow(hwnd);
-  EXPECT_EQ(log, (std::vector<std::string>{"owner answered", "owner passed on", "owner ncdestroy",
-                                           "owner final"}));
-  EXPECT_EQ(owner.hwnd(), nullptr);
-}
-
 TEST(WindowImplTest, ChildGetsItsParentAndControlId) {
   std::vector<std::string> log;
   unique_hwnd parent = CreatePlainWindow();
@@ -137,38 +111,6 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
                                            "front final"}));
 }
 
-TEST(WindowImplTest, SubclassOfAForeignWindowChainsToItsProcedure) {
-  std::vector<std::string> log;
-  unique_hwnd window = CreatePlainWindow();
-  ::SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviousProc));
-  {
-    Recorder front(&log, "front");
-    ASSERT_TRUE(front.Subclass(window.get()));
-    EXPECT_EQ(::SendMessageW(window.get(), kPassedOn, 0, 0), 99);
-    EXPECT_NE(::GetWindowLongPtrW(window.get(), GWLP_WNDPROC),
-              reinterpret_cast<LONG_PTR>(&PreviousProc));
-  }
-  // The object went first: the window has its own procedure back.
-  EXPECT_EQ(::GetWindowLongPtrW(window.get(), GWLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(&PreviousProc));
-  EXPECT_EQ(::SendMessageW(window.get(), kPassedOn, 0, 0), 99);
-  EXPECT_EQ(log, (std::vector<std::string>{"front passed on"}));
-}
-
-TEST(WindowImplTest, WindowOutlivingItsObjectFallsBackToTheDefault) {
-  std::vector<std::string> log;
-  HWND hwnd = nullptr;
-  {
-    Recorder owner(&log, "owner");
-    hwnd = owner.Create();
-    ASSERT_NE(hwnd, nullptr);
-  }
-  EXPECT_TRUE(::IsWindow(hwnd));
-  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 0);
-  ::DestroyWindow(hwnd);
-  EXPECT_TRUE(log.empty());
-}
-
 TEST(WindowImplTest, FinalMessageWaitsForTheHandlerThatDestroyedTheWindow) {
   std::vector<std::string> log;
   Recorder owner(&log, "owner");
@@ -178,16 +120,6 @@ TEST(WindowImplTest, FinalMessageWaitsForTheHandlerThatDestroyedTheWindow) {
   EXPECT_EQ(log, (std::vector<std::string>{"owner ncdestroy", "owner after destroy, hwnd null",
                                            "owner final"}));
   EXPECT_FALSE(::IsWindow(hwnd));
-}
-
-TEST(WindowImplTest, ObjectMayDeleteItselfInItsFinalMessage) {
-  std::vector<std::string> log;
-  auto* owner = new Recorder(&log, "owner");
-  owner->on_final_message = [owner](HWND) { delete owner; };
-  const HWND hwnd = owner->Create();
-  ASSERT_NE(hwnd, nullptr);
-  ::SendMessageW(hwnd, kDestroySelf, 0, 0);
-  EXPECT_EQ(log.back(), "owner final");
 }
 
 // An owner that embeds the object of its child window, as a frame its view.

@@ -1,0 +1,24 @@
+#include "host/extension_mode.h"
+
+#include <gtest/gtest.h>
+
+#include "ie_control/intelliforms_popup_close_guard.h"
+#include "tests/child_process.h"
+#include "tests/scoped_registry_tree_backup.h"
+
+namespace {
+
+// The guard's hook is for the life of the process: a child prepares.
+TB_CHILD_ROUTINE(PrepareExtensionModeThenInstallTheGuard) {
+  PrepareExtensionMode(::GetModuleHandleW(nullptr));
+  // Refused only because preparing installed it already.
+  return InstallIntelliFormsGuard() ? 1 : 0;
+}
+
+TEST(ExtensionModeTest, PreparingInstallsTheSuggestionWindowGuard) {
+  // The engine configuration is written under the program's settings.
+  const ScopedRegistryTreeBackup settings(HKEY_CURRENT_USER, L"Software\\tabbridge");
+  EXPECT_EQ(RunChild(CurrentTestProgram(), "PrepareExtensionModeThenInstallTheGuard"), 0u);
+}
+
+}  // namespace
