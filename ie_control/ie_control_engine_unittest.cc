@@ -95,7 +95,7 @@ TEST_F(CIEControlEngineTest, EventsAfterTheControlLetGoReachNobody) {
       control->Close();
     control.reset();
     notify_.lines.clear();
-    const unique_bstr url(server_.Url("/late.html").c_str());
+    const unique_bstr url = MakeBstr(server_.Url("/late.html").c_str());
     VARIANT empty;
     ::VariantInit(&empty);
     EXPECT_EQ(browser->Navigate(url.get(), &empty, &empty, &empty, &empty), S_OK);

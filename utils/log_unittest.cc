@@ -8,10 +8,12 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/child_process.h"
 #include "tests/scoped_registry_backup.h"
+#include "utils/log_failure.h"
 #include "utils/scoped_handle.h"
 
 // The line format itself is log_line_unittest.cc's.
@@ -54,6 +56,22 @@ LONG WINAPI ExitOnBreakpoint(EXCEPTION_POINTERS* info) {
 TB_CHILD_ROUTINE(LogFatal) {
   ::SetUnhandledExceptionFilter(ExitOnBreakpoint);
   LOG(FATAL) << L"fatal text";
+  return 0;
+}
+
+TB_CHILD_ROUTINE(LogFailures) {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  const bool kept_error = !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
+  const bool passed = LOG_IF_FAILED(E_FAIL) == E_FAIL && LOG_IF_FAILED(S_FALSE) == S_FALSE &&
+                      LOG_IF_FALSE(true) && !LOG_IF_FALSE(1 == 2);
+  return kept_error && passed ? 0 : 1;
+}
+
+TB_CHILD_ROUTINE(CallOffItsThread) {
+  ::SetUnhandledExceptionFilter(ExitOnBreakpoint);
+  const ThreadChecker checker;
+  std::thread([&checker] { DCHECK_CALLED_ON_VALID_THREAD(checker); }).join();
+  DCHECK_CALLED_ON_VALID_THREAD(checker);
   return 0;
 }
 
@@ -131,6 +149,26 @@ TEST_F(LogTest, AFullLogMovesToTheBackup) {
   ASSERT_EQ(appended.size(), 999u);
   EXPECT_EQ(appended.back(), "line 999");
 }
+
+TEST_F(LogTest, FailuresAreTracedAtDebugWithTheirCall) {
+  const DWORD debug = 0;
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
+                              &debug, sizeof(debug)),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Run("LogFailures"), 0u);
+  const std::string bytes = ReadBytes(log_);
+  EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"Failed FALSE: 0x00000005",
+                                                    "Failed E_FAIL: 0x80004005",
+                                                    "Failed 1 == 2"}));
+  EXPECT_NE(bytes.find("|  DEBUG|log_unittest.cc:"), std::string::npos) << bytes;
+}
+
+#ifndef NDEBUG
+TEST_F(LogTest, DebugBuildsStopACallOffItsThread) {
+  EXPECT_EQ(Run("CallOffItsThread"), 42u);
+  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"Called off its thread"});
+}
+#endif
 
 TEST_F(LogTest, FatalWritesTheLineThenBreaks) {
   EXPECT_EQ(Run("LogFatal"), 42u);
