@@ -11,8 +11,8 @@
 #include "engine_config/hook/hook_engine.h"
 #include "engine_config/registry_redirection.h"
 #include "host_functions/system_info.h"
-#include "utils/scoped_handle.h"
 #include "utils/log_failure.h"
+#include "utils/scoped_handle.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
-#include "utils/ole_owners.h"
 #include "utils/log_failure.h"
+#include "utils/ole_owners.h"
 
 namespace {
 

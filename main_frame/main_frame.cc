@@ -12,8 +12,8 @@
 #include "main_frame/main_frame_controller_manager.h"
 #include "main_frame/tab_geometry.h"
 #include "utils/log.h"
-#include "utils/ole_owners.h"
 #include "utils/log_failure.h"
+#include "utils/ole_owners.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cwchar>
 #include <iterator>
 
-#include "utils/ole_owners.h"
 #include "utils/log_failure.h"
+#include "utils/ole_owners.h"
 
 namespace {
 

@@ -61,7 +61,8 @@ TB_CHILD_ROUTINE(LogFatal) {
 
 TB_CHILD_ROUTINE(LogFailures) {
   ::SetLastError(ERROR_ACCESS_DENIED);
-  const bool kept_error = !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
+  const bool kept_error =
+      !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
   const bool passed = LOG_IF_FAILED(E_FAIL) == E_FAIL && LOG_IF_FAILED(S_FALSE) == S_FALSE &&
                       LOG_IF_FALSE(true) && !LOG_IF_FALSE(1 == 2);
   return kept_error && passed ? 0 : 1;
@@ -158,8 +159,7 @@ TEST_F(LogTest, FailuresAreTracedAtDebugWithTheirCall) {
   EXPECT_EQ(Run("LogFailures"), 0u);
   const std::string bytes = ReadBytes(log_);
   EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"Failed FALSE: 0x00000005",
-                                                    "Failed E_FAIL: 0x80004005",
-                                                    "Failed 1 == 2"}));
+                                                    "Failed E_FAIL: 0x80004005", "Failed 1 == 2"}));
   EXPECT_NE(bytes.find("|  DEBUG|log_unittest.cc:"), std::string::npos) << bytes;
 }
 
