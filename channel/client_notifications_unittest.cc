@@ -97,11 +97,13 @@ TEST(ClientNotificationsTest, AllocationFailureGivesNothingRatherThanAPartialTex
         text = builders[i]();
       }
       // A member lost to a failed allocation must not go unnoticed.
-      if (text)
+      if (text) {
         EXPECT_EQ(*text, *expected) << "failed allocation: " << fail_at;
+      }
       // Without an object there is nothing to print.
-      if (fail_at == 0)
+      if (fail_at == 0) {
         EXPECT_EQ(text, std::nullopt);
+      }
     }
   }
 }
