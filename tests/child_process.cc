@@ -1,11 +1,18 @@
 #include "tests/child_process.h"
 
+#include <cstdio>
 #include <map>
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view kChildSwitch = "--tb-child=";
+// Neither a small code nor an NTSTATUS: only a routine that returned ends so.
+constexpr DWORD kReturnedBase = 0x2B000000;
+
+int ExitCodeOf(int result) {
+  return static_cast<int>(kReturnedBase + (static_cast<DWORD>(result) % kChildResultLimit));
+}
 
 std::map<std::string, ChildRoutine, std::less<>>& Routines() {
   static std::map<std::string, ChildRoutine, std::less<>> routines;
@@ -24,9 +31,13 @@ std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv) {
     if (!arg.starts_with(kChildSwitch))
       continue;
     const auto routine = Routines().find(arg.substr(kChildSwitch.size()));
-    return routine == Routines().end() ? kUnknownChildRoutine : routine->second();
+    return ExitCodeOf(routine == Routines().end() ? kUnknownChildRoutine : routine->second());
   }
   return std::nullopt;
+}
+
+void ExitChild(int result) {
+  ::ExitProcess(static_cast<UINT>(ExitCodeOf(result)));
 }
 
 std::wstring CurrentTestProgram() {
@@ -59,9 +70,14 @@ std::optional<DWORD> ChildProcess::Wait(DWORD timeout_ms) {
   if (::WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0 ||
       !::GetExitCodeProcess(process_.get(), &exit_code)) {
     EndIfRunning();
+    std::fprintf(stderr, "child did not end in time\n");
     return std::nullopt;
   }
-  return exit_code;
+  if (exit_code - kReturnedBase >= kChildResultLimit) {
+    std::fprintf(stderr, "child ended without returning, exit code 0x%08lx\n", exit_code);
+    return std::nullopt;
+  }
+  return exit_code - kReturnedBase;
 }
 
 void ChildProcess::EndIfRunning() {

@@ -20,12 +20,15 @@
 //
 // The child is this program (or a copy of it) started with
 // --tb-child=<name>; it runs the routine instead of the tests and exits with
-// its result.
+// its result, offset so that a child that crashes (which under an emulated
+// Wine may end with code 0) never passes for one that returned.
 
 using ChildRoutine = int (*)();
 
 // Exit code of a child asked for a routine nobody registered.
 constexpr int kUnknownChildRoutine = 125;
+// Routines return results below this.
+constexpr DWORD kChildResultLimit = 0x01000000;
 // Long enough for a child under a loaded Wine, short of ctest's limit.
 constexpr DWORD kChildTimeoutMs = 20000;
 
@@ -36,8 +39,12 @@ bool RegisterChildRoutine(const char* name, ChildRoutine routine);
   [[maybe_unused]] static const bool name##_registered = RegisterChildRoutine(#name, name); \
   static int name()
 
-// The routine's result when the command line names one.
+// The child's exit code when the command line names a routine.
 std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv);
+
+// Ends the child from anywhere (an exception filter, say) as if its routine
+// had returned `result`.
+[[noreturn]] void ExitChild(int result);
 
 std::wstring CurrentTestProgram();
 
@@ -52,8 +59,8 @@ class ChildProcess {
   ~ChildProcess();
 
   DWORD id() const { return id_; }
-  // The exit code; nothing when the child has not ended in time, in which
-  // case it is ended.
+  // The routine's result; nothing when the child crashed, or has not ended
+  // in time, in which case it is ended.
   std::optional<DWORD> Wait(DWORD timeout_ms = kChildTimeoutMs);
 
  private:
@@ -64,8 +71,8 @@ class ChildProcess {
   DWORD id_ = 0;
 };
 
-// Starts a child and waits for it; nothing when it could not start or did not
-// end in time.
+// Starts a child and waits for it; nothing when it could not start, crashed or
+// did not end in time.
 std::optional<DWORD> RunChild(const std::wstring& program,
                               const char* routine,
                               DWORD timeout_ms = kChildTimeoutMs);

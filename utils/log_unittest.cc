@@ -50,7 +50,7 @@ TB_CHILD_ROUTINE(LogThousandLines) {
 }
 
 LONG WINAPI ExitOnBreakpoint(EXCEPTION_POINTERS* info) {
-  ::ExitProcess(info->ExceptionRecord->ExceptionCode == EXCEPTION_BREAKPOINT ? 42 : 43);
+  ExitChild(info->ExceptionRecord->ExceptionCode == EXCEPTION_BREAKPOINT ? 42 : 43);
 }
 
 TB_CHILD_ROUTINE(LogFatal) {
