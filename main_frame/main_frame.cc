@@ -45,7 +45,7 @@ bool IsKeyDown(int virtual_key) {
 }  // namespace
 
 CMainFrame::CMainFrame(CMainFrameController* controller)
-    : view_(controller),
+    : view_(controller, controller->manager()),
       controller_(controller),
       tick_count_([] { return ::GetTickCount(); }),
       release_code_(&GetSystemVersion) {

@@ -4,6 +4,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "channel/client_notifications.h"
@@ -12,6 +13,7 @@
 #include "engine_config/ie_feature_control.h"
 #include "host_functions/run_process.h"
 #include "host_functions/version_compare.h"
+#include "main_frame/main_frame.h"
 #include "utils/log.h"
 #include "utils/string_util.h"
 
@@ -302,16 +304,44 @@ bool CMainFrameControllerManager::RemoveController(int frame_id) {
 bool CMainFrameControllerManager::CreateNewFrame(int opener_frame_id,
                                                  int* new_frame_id,
                                                  CMainFrame** frame) {
+  DCHECK_CALLED_ON_VALID_THREAD(ui_thread_);
   IFrameController* opener = GetFrameController(opener_frame_id);
   const CreateParams* opener_params = opener ? opener->GetCreateParams() : nullptr;
   if (!opener_params)
     return false;
+  const CreateParams params = *opener_params;
   IFrameController* controller = CreateController();
   if (!controller)
     return false;
-  controller->CreateFrameFrom(*opener_params, frame);
-  *new_frame_id = controller->GetFrameId();
+  const int frame_id = controller->GetFrameId();
+  const int outer_frame_id = std::exchange(creating_frame_id_, frame_id);
+  controller->CreateFrameFrom(params, frame);
+  creating_frame_id_ = outer_frame_id;
+  if (!*frame || !(*frame)->hwnd()) {
+    // Nothing would ever close a frame without a window.
+    LOG(DEBUG) << L"CreateNewFrame no frame FrameId " << frame_id;
+    *frame = nullptr;
+    RemoveController(frame_id);
+    return false;
+  }
+  *new_frame_id = frame_id;
   return true;
+}
+
+INewFrameSource::Result CMainFrameControllerManager::CreateFrameForNewWindow(
+    int opener_frame_id,
+    int* new_frame_id,
+    com_ptr<IDispatch>* browser) {
+  CMainFrame* frame = nullptr;
+  if (!CreateNewFrame(opener_frame_id, new_frame_id, &frame))
+    return Result::kNoFrame;
+  com_ptr<IWebBrowser2> web_browser;
+  if (frame->GetFrameBrowser(&web_browser) && SUCCEEDED(web_browser.query(browser)))
+    return Result::kCreated;
+  // The extension never hears of this frame, so it must not stay.
+  ::DestroyWindow(frame->hwnd());
+  *new_frame_id = -1;
+  return Result::kNoBrowser;
 }
 
 void CMainFrameControllerManager::ProcessFrameDestroy(int frame_id) {

@@ -10,6 +10,7 @@
 #include "channel/native_message.h"
 #include "main_frame/frame_controller.h"
 #include "main_frame/thread_run.h"
+#include "tab_view/new_frame_source.h"
 #include "utils/critical_section.h"
 #include "utils/log_failure.h"
 
@@ -17,7 +18,9 @@
 // owns the controllers, answers the process-wide requests, forwards the
 // per-frame ones and ends the message loop when the last frame is gone or the
 // input ends.
-class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMessage::Delegate {
+class CMainFrameControllerManager : public IThreadRunCallBack,
+                                    public NativeMessage::Delegate,
+                                    public INewFrameSource {
  public:
   // Services that other parts of the program plug in; each may be absent.
   struct Services {
@@ -89,8 +92,13 @@ class CMainFrameControllerManager : public IThreadRunCallBack, public NativeMess
 
   // A frame for a window that the opener's page opens: made from a copy of
   // the opener's create record, not navigated, nothing sent. False when the
-  // opener is unknown or has no frame.
+  // opener is unknown or has no frame, or the new frame gets no window.
   [[nodiscard]] bool CreateNewFrame(int opener_frame_id, int* new_frame_id, CMainFrame** frame);
+
+  // INewFrameSource
+  Result CreateFrameForNewWindow(int opener_frame_id,
+                                 int* new_frame_id,
+                                 com_ptr<IDispatch>* browser) override;
 
   // The frame's window has received its final message.
   void ProcessFrameDestroy(int frame_id);

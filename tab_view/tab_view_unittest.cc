@@ -56,7 +56,7 @@ class TabViewTest : public testing::Test {
 
   ScopedRegistryKeyBackup settings_{HKEY_CURRENT_USER, kSettingsKey};
   RecordingOwner owner_;
-  CTabView view_{&owner_};
+  CTabView view_{&owner_, nullptr};
   // Session cookies of this process only.
   const std::wstring url_ =
       L"http://tb-tab-view-" + std::to_wstring(::GetCurrentProcessId()) + L".test/path/";

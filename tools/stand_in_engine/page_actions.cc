@@ -34,15 +34,17 @@ void WebBrowser::RunActions() {
 }
 
 bool WebBrowser::OpenWindow(const PageAction& open, const Page& page, uint64_t ticket) {
-  const std::wstring url = ResolveUrl(page.url, open.text);
-  const DWORD flags = open.user_action ? kUserOpenedFlags : 0;
+  // window.open("") opens about:blank, but the engine passes the URL on empty.
+  const std::wstring url = open.text.empty() ? L"" : ResolveUrl(page.url, open.text);
+  const DWORD flags = open.flags.value_or(open.user_action ? kUserOpenedFlags : 0);
   com_ptr<INewWindowManager> manager;
   if (const com_ptr<IServiceProvider> services = SiteAs<IServiceProvider>(site_))
     (void)services->QueryService(IID_INewWindowManager, IID_INewWindowManager, manager.put_void());
   const std::optional<HRESULT> verdict =
-      manager ? std::optional(manager->EvaluateNewWindow(url.c_str(), nullptr, page.url.c_str(),
-                                                         nullptr, FALSE, flags,
-                                                         open.user_action ? ::GetTickCount() : 0))
+      manager ? std::optional(manager->EvaluateNewWindow(
+                    url.c_str(), open.name.empty() ? nullptr : open.name.c_str(), page.url.c_str(),
+                    open.features.empty() ? nullptr : open.features.c_str(), FALSE, flags,
+                    open.user_action ? ::GetTickCount() : 0))
               : std::nullopt;
   Journal(L"evaluate_new_window", {{L"url", url},
                                    {L"flags", HexCode(flags)},
@@ -62,7 +64,7 @@ bool WebBrowser::OpenWindow(const PageAction& open, const Page& page, uint64_t t
     Journal(L"new_window", {{L"url", url}, {L"outcome", cancel ? L"cancelled" : L"unhosted"}});
     return true;
   }
-  const unique_bstr target_url = MakeBstr(url.c_str());
+  const unique_bstr target_url = MakeBstr(url.empty() ? L"about:blank" : url.c_str());
   unique_variant empty;
   const HRESULT navigated =
       target->Navigate(target_url.get(), empty.get(), empty.get(), empty.get(), empty.get());

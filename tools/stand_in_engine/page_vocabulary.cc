@@ -1,5 +1,6 @@
 #include "tools/stand_in_engine/page_vocabulary.h"
 
+#include <cwchar>
 #include <map>
 
 namespace {
@@ -51,8 +52,8 @@ std::map<std::wstring, std::wstring> ParseAttributes(std::wstring_view text) {
   return attributes;
 }
 
-// A marker's action; nothing for an unknown verb or attribute, or a
-// missing url.
+// A marker's action; nothing for an unknown verb or attribute, a missing
+// url or unreadable flags.
 std::optional<PageAction> ParseMarker(std::wstring_view marker) {
   const size_t verb_end = std::min(marker.find_first_of(L" \t\r\n\f"), marker.size());
   const std::wstring_view verb = marker.substr(0, verb_end);
@@ -68,10 +69,19 @@ std::optional<PageAction> ParseMarker(std::wstring_view marker) {
   };
   PageAction action{PageAction::kPrompt};
   if (verb == L"open") {
+    const std::optional<std::wstring> url = take(L"url");
     const std::optional<std::wstring> user_action = take(L"user-action");
-    action = {PageAction::kOpen, take(L"url").value_or(L""), user_action == L"1"};
-    if (action.text.empty() || (user_action && *user_action != L"0" && *user_action != L"1"))
+    const std::optional<std::wstring> flags = take(L"flags");
+    action = {PageAction::kOpen, url.value_or(L""), user_action == L"1",
+              take(L"name").value_or(L""), take(L"features").value_or(L"")};
+    if (!url || (user_action && *user_action != L"0" && *user_action != L"1"))
       return std::nullopt;
+    if (flags) {
+      wchar_t* end = nullptr;
+      action.flags = static_cast<uint32_t>(std::wcstoul(flags->c_str(), &end, 0));
+      if (flags->empty() || *end)
+        return std::nullopt;
+    }
   } else if (verb == L"script-error") {
     action = {PageAction::kScriptError, take(L"message").value_or(L"")};
   } else if (verb == L"close") {

@@ -1,6 +1,7 @@
 #ifndef TOOLS_STAND_IN_ENGINE_PAGE_VOCABULARY_H_
 #define TOOLS_STAND_IN_ENGINE_PAGE_VOCABULARY_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ struct PageAction {
   enum Verb { kOpen, kClose, kScriptError, kPrompt } verb;
   std::wstring text;         // open: the URL as written; script-error: the message
   bool user_action = false;  // open
+  // open: window.open's name and features, and the engine's NWMF flags when
+  // the page states them.
+  std::wstring name;
+  std::wstring features;
+  std::optional<uint32_t> flags;
 };
 
 struct FrameReference {

@@ -1,0 +1,59 @@
+"""End to end: windows that pages open, on the stand-in engine."""
+
+import unittest
+import urllib.parse
+
+from test_frames import FrameTestCase, page, setUpModule, tearDownModule  # noqa: F401
+from register import Journal
+
+
+class NewWindowTest(FrameTestCase):
+    def setUp(self):
+        self.journal = Journal().__enter__()
+        super().setUp()
+
+    def tearDown(self):
+        super().tearDown()
+        self.journal.__exit__(None, None, None)
+
+    def open_from(self, marker, cookie=None):
+        """Loads a page whose action is `marker`; the opener's frame id."""
+        self.server.add_page("/opener", page("Opener", marker))
+        frame_id = self.create("/opener", cookie=cookie)
+        self.next_message("client_title_change")
+        return frame_id
+
+    def test_a_pop_up_gets_a_frame_of_its_own(self):
+        self.server.add_page("/popup", page("Popup"))
+        opener = self.open_from('<!--standin:open url="/popup" name="w" features="width=200" '
+                                'user-action="1" flags="0x40006"-->',
+                                cookie=urllib.parse.quote("seen=1\n#httponly#hidden=2; HttpOnly"))
+        message = self.next_message("client_new_window")
+        self.assertEqual(message, {"action": "client_new_window", "url": self.server.url("/popup"),
+                                   "popup": True, "cookie": "seen=1", "features": "width=200",
+                                   "frame_id": opener, "new_frame_id": opener + 1,
+                                   "port": "port-7"})
+        title = self.next_message("client_title_change")
+        self.assertEqual(title, {"action": "client_title_change", "title": "Popup",
+                                 "frame_id": opener + 1})
+
+    def test_links_and_empty_urls_open_frames_that_are_no_pop_ups(self):
+        self.server.add_page("/plain", page("Plain"))
+        self.open_from('<!--standin:open url="/plain" user-action="1"-->'
+                       '<!--standin:open url=""-->')
+        for url in (self.server.url("/plain"), "about:blank"):
+            message = self.next_message("client_new_window")
+            self.assertEqual((message["url"], message["popup"], message["features"]),
+                             (url, False, ""))
+
+    def test_a_folder_goes_to_the_shell_and_the_window_is_cancelled(self):
+        folder = "file:///C:/windows"
+        self.open_from('<!--standin:open url="%s"-->' % folder)
+        self.wait_until(lambda: self.journal.records("new_window"), "no new window")
+        self.assertEqual(self.journal.records("new_window")[0]["outcome"], "cancelled")
+        self.assertIn("ShellExecuteEx " + folder, self.log_lines())
+        self.drain()
+
+
+if __name__ == "__main__":
+    unittest.main()
