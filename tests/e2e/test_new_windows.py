@@ -1,5 +1,6 @@
 """End to end: windows that pages open, on the stand-in engine."""
 
+import os
 import unittest
 import urllib.parse
 
@@ -45,6 +46,19 @@ class NewWindowTest(FrameTestCase):
             message = self.next_message("client_new_window")
             self.assertEqual((message["url"], message["popup"], message["features"]),
                              (url, False, ""))
+
+    def test_without_a_browser_for_the_window_the_url_goes_to_a_new_tab(self):
+        self.host.kill()
+        self.host = self.start(env=dict(os.environ, STAND_IN_ENGINE_BROWSERS="1"))
+        self.server.add_page("/popup", page("Popup"))
+        opener = self.open_from('<!--standin:open url="/popup"-->')
+        message = self.next_message("client_new_tab")
+        self.assertEqual(message, {"action": "client_new_tab", "url": self.server.url("/popup"),
+                                   "frame_id": opener, "port": "port-7", "force_ie": True})
+        self.wait_until(lambda: self.journal.records("new_window"), "no new window")
+        self.assertEqual(self.journal.records("new_window")[0]["outcome"], "cancelled")
+        # The frame made for the window went again.
+        self.wait_for_log("ProcessFrameDestroy FrameId %d" % (opener + 1))
 
     def test_a_folder_goes_to_the_shell_and_the_window_is_cancelled(self):
         folder = "file:///C:/windows"

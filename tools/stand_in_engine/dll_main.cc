@@ -2,19 +2,34 @@
 
 #include <exdisp.h>
 
+#include <atomic>
+#include <climits>
+#include <cwchar>
+
 #include "tools/stand_in_engine/web_browser.h"
 #include "ui_base/com_object.h"
 
 namespace {
 
+// Tests make the engine run out of browsers after this many.
+unsigned long BrowserLimit() {
+  wchar_t limit[16] = L"";
+  const DWORD length = ::GetEnvironmentVariableW(L"STAND_IN_ENGINE_BROWSERS", limit, 16);
+  return length > 0 && length < 16 ? std::wcstoul(limit, nullptr, 10) : ULONG_MAX;
+}
+
 // Makes WebBrowser objects for CLSID_WebBrowser; no aggregation.
 class ClassFactory final : public ComObject<IClassFactory> {
  public:
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+    static std::atomic<unsigned long> made = 0;
+    static const unsigned long limit = BrowserLimit();
     if (!object)
       return E_POINTER;
     *object = nullptr;
-    return outer ? CLASS_E_NOAGGREGATION : WebBrowser::Create(iid, object);
+    if (outer)
+      return CLASS_E_NOAGGREGATION;
+    return made++ < limit ? WebBrowser::Create(iid, object) : E_OUTOFMEMORY;
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
