@@ -51,6 +51,21 @@ std::map<std::wstring, std::wstring> ParseAttributes(std::wstring_view text) {
   return attributes;
 }
 
+// A count between 1 and `limit` in decimal; true and `*count` unchanged
+// when absent.
+bool ParseCount(const std::optional<std::wstring>& text, int limit, int* count) {
+  if (!text)
+    return true;
+  int value = 0;
+  for (const wchar_t c : *text) {
+    if (c < L'0' || c > L'9' || value > limit)
+      return false;
+    value = value * 10 + (c - L'0');
+  }
+  *count = value;
+  return value >= 1 && value <= limit;
+}
+
 // A marker's action; nothing for an unknown verb or attribute, or a
 // missing url.
 std::optional<PageAction> ParseMarker(std::wstring_view marker) {
@@ -72,6 +87,14 @@ std::optional<PageAction> ParseMarker(std::wstring_view marker) {
     action = {PageAction::kOpen, take(L"url").value_or(L""), user_action == L"1"};
     if (action.text.empty() || (user_action && *user_action != L"0" && *user_action != L"1"))
       return std::nullopt;
+  } else if (verb == L"cookie") {
+    const std::optional<std::wstring> http_only = take(L"http-only");
+    action = {PageAction::kCookie, take(L"value").value_or(L""), false, http_only == L"1"};
+    if (action.text.empty() || (http_only && *http_only != L"0" && *http_only != L"1") ||
+        !ParseCount(take(L"threads"), 64, &action.threads) ||
+        !ParseCount(take(L"count"), 1000, &action.count)) {
+      return std::nullopt;
+    }
   } else if (verb == L"script-error") {
     action = {PageAction::kScriptError, take(L"message").value_or(L"")};
   } else if (verb == L"close") {
