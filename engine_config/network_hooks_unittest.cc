@@ -157,12 +157,14 @@ TB_CHILD_ROUTINE(ReportsTheCookiesOthersSet) {
   CHILD_CHECK(page.internet_set_cookie_ex_a(kAnsiUrl, nullptr, "\xC3\xA9=4", 0, 0) ==
               COOKIE_STATE_ACCEPT);
   CHILD_CHECK(page.internet_set_cookie_a(kAnsiUrl, nullptr, "p=5"));
-  // Calls the store refuses, or without data, are not cookies that arrived.
-  CHILD_CHECK(!page.internet_set_cookie_w(L"no url", nullptr, L"x=6"));
+  // Calls the store refuses, or without data, are not cookies that arrived:
+  // scripts may not set HttpOnly cookies.
+  CHILD_CHECK(!page.internet_set_cookie_w(kUrl, nullptr, L"x=6; HttpOnly"));
   CHILD_CHECK(::GetLastError() != ERROR_SUCCESS);
+  CHILD_CHECK(!page.internet_set_cookie_w(L"no url", nullptr, L"y=7"));
   CHILD_CHECK(!page.internet_set_cookie_ex_w(kUrl, nullptr, nullptr, 0, 0));
   // This program's own calls carry the extension's cookies in.
-  CHILD_CHECK(::InternetSetCookieExW(kUrl, nullptr, L"own=7", 0, 0) == COOKIE_STATE_ACCEPT);
+  CHILD_CHECK(::InternetSetCookieExW(kUrl, nullptr, L"own=8", 0, 0) == COOKIE_STATE_ACCEPT);
 
   const std::vector<Cookie> expected = {{kUrl, L"a=1", false},
                                         {kUrl, L"h=2", true},
