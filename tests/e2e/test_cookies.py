@@ -6,6 +6,7 @@ import time
 import unittest
 import urllib.parse
 
+from host_process import WAIT
 from test_frames import FrameTestCase, page, setUpModule, tearDownModule  # noqa: F401
 from register import Journal
 
@@ -92,8 +93,12 @@ class CookieTest(FrameTestCase):
         asker = threading.Thread(target=ask)
         asker.start()
         syncs = answers_between = 0
+        # Answers keep coming: only a deadline ends a wait for lost cookies.
+        deadline = time.monotonic() + WAIT
         try:
             while syncs < threads * count:
+                self.assertLess(time.monotonic(), deadline,
+                                "%d of %d cookies" % (syncs, threads * count))
                 # A torn frame would not parse.
                 message = self.host.read()
                 self.assertIsNotNone(message, "host ended")
