@@ -66,8 +66,8 @@ bool ParseCount(const std::optional<std::wstring>& text, int limit, int* count) 
   return value >= 1 && value <= limit;
 }
 
-// A marker's action; nothing for an unknown verb or attribute, or a
-// missing url.
+// A marker's action; nothing for an unknown verb or attribute, a missing
+// url or cookie value, or a count out of range.
 std::optional<PageAction> ParseMarker(std::wstring_view marker) {
   const size_t verb_end = std::min(marker.find_first_of(L" \t\r\n\f"), marker.size());
   const std::wstring_view verb = marker.substr(0, verb_end);
