@@ -4,12 +4,13 @@
 #include <ole2.h>
 
 #include "engine_config/ie_feature_control.h"
+#include "engine_config/network_hooks.h"
 #include "ie_control/ie_control.h"
 #include "ie_control/intelliforms_popup_close_guard.h"
 #include "ui_base/message_loop.h"
 #include "utils/log_failure.h"
 
-void PrepareExtensionMode(HINSTANCE instance) {
+void PrepareExtensionMode(HINSTANCE instance, CookieSink cookie_sink) {
   IEFeatureControl::GetInstance().Apply();
   // Without the hook the engine's suggestion window is merely unguarded.
   LOG_IF_FALSE(InstallIntelliFormsGuard());
@@ -21,4 +22,5 @@ void PrepareExtensionMode(HINSTANCE instance) {
   app_module::Init(instance);
   // Fails only when the class name is taken; frames would then have no page.
   LOG_IF_FALSE(CIEControl::RegisterHostWindowClass());
+  InstallNetworkHooks(cookie_sink);
 }

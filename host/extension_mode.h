@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include "engine_config/network_hooks.h"
+
 // Prepares the process for serving the extension, in this order: the engine
 // configuration, the guard of the engine's suggestion window, OLE, user32's
-// window machinery, common controls, the module and the page window class.
-void PrepareExtensionMode(HINSTANCE instance);
+// window machinery, common controls, the module, the page window class and
+// the network hooks, which hand the engine's cookies to `cookie_sink`.
+void PrepareExtensionMode(HINSTANCE instance, CookieSink cookie_sink);
 
 #endif  // HOST_EXTENSION_MODE_H_

@@ -10,7 +10,8 @@ namespace {
 
 // The guard's hook is for the life of the process: a child prepares.
 TB_CHILD_ROUTINE(PrepareExtensionModeThenInstallTheGuard) {
-  PrepareExtensionMode(::GetModuleHandleW(nullptr));
+  PrepareExtensionMode(::GetModuleHandleW(nullptr),
+                       [](std::wstring_view, std::wstring_view, bool) {});
   // Refused only because preparing installed it already.
   return InstallIntelliFormsGuard() ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
@@ -19,8 +20,13 @@
 
 namespace {
 
+// Runs on the engine's networking threads as well.
+void SyncCookie(std::wstring_view url, std::wstring_view cookie, bool http_only) {
+  (void)CMainFrameControllerManager::GetInstance().SendCookieSync(url, cookie, http_only);
+}
+
 int RunExtensionMode(HINSTANCE instance) {
-  PrepareExtensionMode(instance);
+  PrepareExtensionMode(instance, &SyncCookie);
 
   CMainFrameControllerManager::GetInstance().services().create_controller = [](int frame_id) {
     return std::make_unique<CMainFrameController>(frame_id,

@@ -8,8 +8,9 @@ cmake --preset win32-release
 cmake --build --preset win32-release --target tabbridge echo_host
 scripts/wine-env.sh build/win32-release python3 tools/bench/bench.py \
   build/win32-release/bin/tabbridge.exe build/win32-release/bin/echo_host.exe
-cmake --build --preset win32-release --target registry_bench
+cmake --build --preset win32-release --target registry_bench cookie_bench
 scripts/wine-env.sh build/win32-release wine build/win32-release/bin/registry_bench.exe
+scripts/wine-env.sh build/win32-release wine build/win32-release/bin/cookie_bench.exe
 cmake --build --preset win32-release --target tabbridge stand_in_engine
 scripts/wine-env.sh build/win32-release env \
   TABBRIDGE_EXE=build/win32-release/bin/tabbridge.exe \

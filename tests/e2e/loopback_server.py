@@ -7,7 +7,7 @@ import threading
 
 class LoopbackServer:
     def __init__(self):
-        self.pages = {}  # path -> (status, headers dict, body bytes)
+        self.pages = {}  # path -> (status, [(header, value)], body bytes)
         self.requests = []  # (path, headers dict with lower-case names)
         self._lock = threading.Lock()
         server = self
@@ -21,9 +21,9 @@ class LoopbackServer:
                         (self.path, {k.lower(): v for k, v in self.headers.items()}))
                     status, headers, body = server.pages.get(
                         self.path.split("?")[0],
-                        (404, {"Content-Type": "text/html"}, b"<title>missing</title>"))
+                        (404, [("Content-Type", "text/html")], b"<title>missing</title>"))
                 self.send_response(status)
-                for name, value in headers.items():
+                for name, value in headers:
                     self.send_header(name, value)
                 self.send_header("Content-Length", str(len(body)))
                 self.end_headers()
@@ -44,9 +44,9 @@ class LoopbackServer:
     def url(self, path):
         return "http://127.0.0.1:%d%s" % (self.port, path)
 
-    def add_page(self, path, html, status=200, headers=None):
-        all_headers = {"Content-Type": "text/html; charset=utf-8"}
-        all_headers.update(headers or {})
+    def add_page(self, path, html, status=200, headers=()):
+        """`headers`: further (name, value) pairs; a name may come more than once."""
+        all_headers = [("Content-Type", "text/html; charset=utf-8")] + list(headers)
         with self._lock:
             self.pages[path] = (status, all_headers, html.encode("utf-8"))
 

@@ -2,6 +2,8 @@
 // routines that run inside other processes.
 #include <windows.h>
 
+#include <wininet.h>
+
 #include "tests/outside_caller/outside_caller.h"
 #include "utils/scoped_handle.h"
 
@@ -59,6 +61,41 @@ __declspec(dllexport) HWND OutsideCreateWindowExW(DWORD ex_style,
                                                   void* param) {
   return ::CreateWindowExW(ex_style, class_name, window_name, style, x, y, width, height, parent,
                            menu, instance, param);
+}
+
+__declspec(dllexport) DWORD OutsideInternetSetCookieExW(const wchar_t* url,
+                                                        const wchar_t* name,
+                                                        const wchar_t* data,
+                                                        DWORD flags,
+                                                        DWORD_PTR reserved) {
+  return ::InternetSetCookieExW(url, name, data, flags, reserved);
+}
+
+__declspec(dllexport) BOOL
+    OutsideInternetSetCookieW(const wchar_t* url, const wchar_t* name, const wchar_t* data) {
+  return ::InternetSetCookieW(url, name, data);
+}
+
+__declspec(dllexport) DWORD OutsideInternetSetCookieExA(const char* url,
+                                                        const char* name,
+                                                        const char* data,
+                                                        DWORD flags,
+                                                        DWORD_PTR reserved) {
+  return ::InternetSetCookieExA(url, name, data, flags, reserved);
+}
+
+__declspec(dllexport) BOOL
+    OutsideInternetSetCookieA(const char* url, const char* name, const char* data) {
+  return ::InternetSetCookieA(url, name, data);
+}
+
+__declspec(dllexport) HINTERNET OutsideInternetOpenW(const wchar_t* agent, DWORD access) {
+  return ::InternetOpenW(agent, access, nullptr, nullptr, 0);
+}
+
+__declspec(dllexport) INTERNET_STATUS_CALLBACK
+    OutsideInternetSetStatusCallbackA(HINTERNET handle, INTERNET_STATUS_CALLBACK callback) {
+  return ::InternetSetStatusCallbackA(handle, callback);
 }
 
 // A thread routine for a library injected into another process: it writes

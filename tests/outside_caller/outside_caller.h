@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <wininet.h>
+
 #include <optional>
 #include <string>
 
@@ -32,6 +34,17 @@ using OutsideCreateWindowExWFunction = HWND(DWORD ex_style,
                                             HMENU menu,
                                             HINSTANCE instance,
                                             void* param);
+using OutsideInternetSetCookieExWFunction =
+    DWORD(const wchar_t* url, const wchar_t* name, const wchar_t* data, DWORD flags, DWORD_PTR);
+using OutsideInternetSetCookieWFunction = BOOL(const wchar_t* url,
+                                               const wchar_t* name,
+                                               const wchar_t* data);
+using OutsideInternetSetCookieExAFunction =
+    DWORD(const char* url, const char* name, const char* data, DWORD flags, DWORD_PTR);
+using OutsideInternetSetCookieAFunction = BOOL(const char* url, const char* name, const char* data);
+using OutsideInternetOpenWFunction = HINTERNET(const wchar_t* agent, DWORD access);
+using OutsideInternetSetStatusCallbackAFunction =
+    INTERNET_STATUS_CALLBACK(HINTERNET handle, INTERNET_STATUS_CALLBACK callback);
 }
 
 // The library loaded from a path, with its exports.
@@ -47,6 +60,13 @@ class OutsideCaller {
   OutsideRegQueryValueExWFunction* reg_query_value_ex_w = nullptr;
   OutsideRegQueryValueExAFunction* reg_query_value_ex_a = nullptr;
   OutsideCreateWindowExWFunction* create_window_ex_w = nullptr;
+  OutsideInternetSetCookieExWFunction* internet_set_cookie_ex_w = nullptr;
+  OutsideInternetSetCookieWFunction* internet_set_cookie_w = nullptr;
+  OutsideInternetSetCookieExAFunction* internet_set_cookie_ex_a = nullptr;
+  OutsideInternetSetCookieAFunction* internet_set_cookie_a = nullptr;
+  // A session without proxy settings.
+  OutsideInternetOpenWFunction* internet_open_w = nullptr;
+  OutsideInternetSetStatusCallbackAFunction* internet_set_status_callback_a = nullptr;
 
   HMODULE module() const { return module_.get(); }
 

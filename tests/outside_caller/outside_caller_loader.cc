@@ -28,7 +28,14 @@ std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
       !Resolve(module, "OutsideRegOpenKeyExW", &caller.reg_open_key_ex_w) ||
       !Resolve(module, "OutsideRegQueryValueExW", &caller.reg_query_value_ex_w) ||
       !Resolve(module, "OutsideRegQueryValueExA", &caller.reg_query_value_ex_a) ||
-      !Resolve(module, "OutsideCreateWindowExW", &caller.create_window_ex_w)) {
+      !Resolve(module, "OutsideCreateWindowExW", &caller.create_window_ex_w) ||
+      !Resolve(module, "OutsideInternetSetCookieExW", &caller.internet_set_cookie_ex_w) ||
+      !Resolve(module, "OutsideInternetSetCookieW", &caller.internet_set_cookie_w) ||
+      !Resolve(module, "OutsideInternetSetCookieExA", &caller.internet_set_cookie_ex_a) ||
+      !Resolve(module, "OutsideInternetSetCookieA", &caller.internet_set_cookie_a) ||
+      !Resolve(module, "OutsideInternetOpenW", &caller.internet_open_w) ||
+      !Resolve(module, "OutsideInternetSetStatusCallbackA",
+               &caller.internet_set_status_callback_a)) {
     return std::nullopt;
   }
   return caller;

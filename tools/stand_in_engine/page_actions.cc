@@ -4,6 +4,7 @@
 #include <exdisp.h>
 #include <shobjidl.h>
 
+#include "tools/stand_in_engine/cookie_writers.h"
 #include "tools/stand_in_engine/host_site.h"
 #include "tools/stand_in_engine/journal.h"
 #include "tools/stand_in_engine/web_browser.h"
@@ -23,6 +24,10 @@ void WebBrowser::RunActions() {
   // A copy: an action may replace the page.
   const Page page = *page_;
   for (const PageAction& action : page.actions) {
+    if (action.verb == PageAction::kCookie) {
+      StartCookieWriters(page.url, action);
+      continue;
+    }
     const bool go_on = action.verb == PageAction::kOpen    ? OpenWindow(action, page, ticket)
                        : action.verb == PageAction::kClose ? CloseWindow(ticket)
                        : action.verb == PageAction::kScriptError

@@ -15,6 +15,7 @@ namespace {
 constexpr size_t kMaxBodyBytes = 4 * 1024 * 1024;
 // Non-zero, as the context of the engine's own requests is.
 constexpr DWORD_PTR kRequestContext = 1;
+constexpr DWORD kMaxAnnouncedCookies = 100;
 
 struct LoadTask {
   std::shared_ptr<LoadMailbox> mailbox;
@@ -71,6 +72,32 @@ HRESULT ErrorFromWinInet(DWORD error) {
   }
 }
 
+// Windows' WinINet tells a request's status callback that its response
+// brought cookies; Wine's never does, so the stand-in does it in its place,
+// on the same thread.
+void AnnounceReceivedCookies(HINTERNET request) {
+  IncomingCookieState state = {};
+  // Asked with no room, a header that is there answers "insufficient buffer".
+  for (DWORD index = 0; index < kMaxAnnouncedCookies; ++index) {
+    DWORD size = 0;
+    DWORD at = index;
+    if (::HttpQueryInfoA(request, HTTP_QUERY_SET_COOKIE, nullptr, &size, &at) ||
+        ::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+      break;
+    }
+    ++state.cAccepted;
+  }
+  if (state.cAccepted == 0)
+    return;
+  // WinINet offers no query for a handle's callback; setting one returns
+  // the one it replaces.
+  const INTERNET_STATUS_CALLBACK callback = ::InternetSetStatusCallbackA(request, nullptr);
+  ::InternetSetStatusCallbackA(request, callback);
+  if (callback && callback != INTERNET_INVALID_STATUS_CALLBACK) {
+    callback(request, kRequestContext, INTERNET_STATUS_COOKIE_RECEIVED, &state, sizeof(state));
+  }
+}
+
 void FetchHttp(LoadedPage* page) {
   URL_COMPONENTSW parts = {sizeof(parts)};
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
@@ -108,6 +135,7 @@ void FetchHttp(LoadedPage* page) {
     page->error = ErrorFromWinInet(::GetLastError());
     return;
   }
+  AnnounceReceivedCookies(request.get());
   DWORD size = sizeof(page->http_status);
   if (!::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
                         &page->http_status, &size, nullptr) ||

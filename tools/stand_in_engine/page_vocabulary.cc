@@ -52,8 +52,23 @@ std::map<std::wstring, std::wstring> ParseAttributes(std::wstring_view text) {
   return attributes;
 }
 
+// A count between 1 and `limit` in decimal; true and `*count` unchanged
+// when absent.
+bool ParseCount(const std::optional<std::wstring>& text, int limit, int* count) {
+  if (!text)
+    return true;
+  int value = 0;
+  for (const wchar_t c : *text) {
+    if (c < L'0' || c > L'9' || value > limit)
+      return false;
+    value = value * 10 + (c - L'0');
+  }
+  *count = value;
+  return value >= 1 && value <= limit;
+}
+
 // A marker's action; nothing for an unknown verb or attribute, a missing
-// url or unreadable flags.
+// url or cookie value, unreadable flags or a count out of range.
 std::optional<PageAction> ParseMarker(std::wstring_view marker) {
   const size_t verb_end = std::min(marker.find_first_of(L" \t\r\n\f"), marker.size());
   const std::wstring_view verb = marker.substr(0, verb_end);
@@ -72,8 +87,9 @@ std::optional<PageAction> ParseMarker(std::wstring_view marker) {
     const std::optional<std::wstring> url = take(L"url");
     const std::optional<std::wstring> user_action = take(L"user-action");
     const std::optional<std::wstring> flags = take(L"flags");
-    action = {PageAction::kOpen, url.value_or(L""), user_action == L"1",
-              take(L"name").value_or(L""), take(L"features").value_or(L"")};
+    action = {PageAction::kOpen, url.value_or(L""), user_action == L"1"};
+    action.name = take(L"name").value_or(L"");
+    action.features = take(L"features").value_or(L"");
     if (!url || (user_action && *user_action != L"0" && *user_action != L"1"))
       return std::nullopt;
     if (flags) {
@@ -81,6 +97,14 @@ std::optional<PageAction> ParseMarker(std::wstring_view marker) {
       action.flags = static_cast<uint32_t>(std::wcstoul(flags->c_str(), &end, 0));
       if (flags->empty() || *end)
         return std::nullopt;
+    }
+  } else if (verb == L"cookie") {
+    const std::optional<std::wstring> http_only = take(L"http-only");
+    action = {PageAction::kCookie, take(L"value").value_or(L""), false, http_only == L"1"};
+    if (action.text.empty() || (http_only && *http_only != L"0" && *http_only != L"1") ||
+        !ParseCount(take(L"threads"), 64, &action.threads) ||
+        !ParseCount(take(L"count"), 1000, &action.count)) {
+      return std::nullopt;
     }
   } else if (verb == L"script-error") {
     action = {PageAction::kScriptError, take(L"message").value_or(L"")};

@@ -11,9 +11,13 @@
 // vocabulary): its <title>, its <iframe>s and the <!--standin:VERB ...-->
 // markers that play the part of its scripts.
 struct PageAction {
-  enum Verb { kOpen, kClose, kScriptError, kPrompt } verb;
-  std::wstring text;         // open: the URL as written; script-error: the message
+  enum Verb { kOpen, kClose, kScriptError, kPrompt, kCookie } verb;
+  // open: the URL as written; script-error: the message; cookie: the cookie
+  std::wstring text;
   bool user_action = false;  // open
+  bool http_only = false;    // cookie
+  int threads = 1;           // cookie: set from this many threads at once,
+  int count = 1;             // each setting it this many times
   // open: window.open's name and features, and the engine's NWMF flags when
   // the page states them.
   std::wstring name;
