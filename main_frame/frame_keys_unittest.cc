@@ -42,9 +42,7 @@ TEST(FrameKeysTest, CtrlSAndCtrlWWithoutOtherModifiers) {
   EXPECT_EQ(Classify(kKeyDown, 'W', true, false, true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyUp, 'S', true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kChar, 'S', true), FrameKeyCommand::kNone);
-}
-
-TEST(FrameKeysTest, FunctionKeysWithTheCodesOfLowerCaseLettersGoToThePage) {
+  // Function keys with the codes of lower-case s and w.
   EXPECT_EQ(Classify(kKeyDown, kF4, true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyDown, kF8, true), FrameKeyCommand::kNone);
 }
