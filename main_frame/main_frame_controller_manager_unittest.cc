@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "channel/client_notifications.h"
@@ -15,57 +16,47 @@
 
 namespace {
 
-// What the manager asked of the frames, as "<frame id> <request>", and how
-// the frames behave.
-struct Frames {
-  Texts calls;
-  std::function<bool(int id)> create = [](int) { return true; };
-  std::function<void(int id)> on_close;
-  std::function<void()> on_delete;
-};
-
-class FakeController : public IFrameController {
- public:
-  FakeController(int id, Frames* frames) : id_(id), frames_(frames) {}
-  ~FakeController() override {
-    if (frames_->on_delete)
-      frames_->on_delete();
-  }
-  int GetFrameId() const override { return id_; }
-  bool CrxCreate(const CreateParams&) override { return frames_->create(id_); }
-  bool CrxReSize(int, int width, int height) override {
-    return Log("resize " + std::to_string(width) + "x" + std::to_string(height));
-  }
-  bool ShowReviewDialog(bool) override { return Log("review"); }
-  bool CrxClose(int frame_id, int session_id) override {
-    Log("close " + std::to_string(session_id));
-    if (frames_->on_close)
-      frames_->on_close(frame_id);
-    return true;
-  }
-
- private:
-  bool Log(const std::string& call) {
-    frames_->calls.push_back(std::to_string(id_) + " " + call);
-    return true;
-  }
-  const int id_;
-  Frames* const frames_;
-};
-
 std::string Answer(int session_id, std::string_view ret) {
   return *BuildCommonResponse(session_id, ret);
 }
 
 class ManagerTest : public ::testing::Test {
  protected:
+  // Logs what the manager asks of it in `calls_` as "<frame id> <request>".
+  class FakeController : public IFrameController {
+   public:
+    FakeController(int id, ManagerTest* test) : id_(id), test_(test) {}
+    ~FakeController() override {
+      if (test_->on_delete_)
+        test_->on_delete_();
+    }
+    int GetFrameId() const override { return id_; }
+    bool CrxCreate(const CreateParams&) override { return test_->create_(id_); }
+    bool CrxReSize(int, int width, int) override { return Log("resize " + std::to_string(width)); }
+    bool ShowReviewDialog(bool) override { return Log("review"); }
+    bool CrxClose(int frame_id, int session_id) override {
+      Log("close " + std::to_string(session_id));
+      if (test_->on_close_)
+        test_->on_close_(frame_id);
+      return true;
+    }
+
+   private:
+    bool Log(const std::string& call) {
+      test_->calls_.push_back(std::to_string(id_) + " " + call);
+      return true;
+    }
+    const int id_;
+    ManagerTest* const test_;
+  };
+
   ManagerTest() {
     manager_.services().create_controller = [this](int id) {
-      return std::make_unique<FakeController>(id, &frames_);
+      return std::make_unique<FakeController>(id, this);
     };
   }
   ~ManagerTest() override {
-    frames_ = {};
+    on_delete_ = nullptr;
     // The manager leaves controllers alive at exit; these are ours to free.
     for (int id = 1; id <= 10; ++id)
       manager_.RemoveController(id);
@@ -76,16 +67,10 @@ class ManagerTest : public ::testing::Test {
     for (int i = 0; i < count; ++i)
       manager_.CrxCreate({.session_id = session_id});
   }
-  std::vector<int> Ids() {
-    std::vector<int> ids;
-    for (int id = 1; id <= 10; ++id) {
-      if (manager_.GetFrameController(id))
-        ids.push_back(id);
-    }
-    return ids;
-  }
-
-  Frames frames_;
+  Texts calls_;
+  std::function<bool(int id)> create_ = [](int) { return true; };
+  std::function<void(int id)> on_close_;
+  std::function<void()> on_delete_;
   CaptureStream stream_;
   InlineRunner runner_;
   CMainFrameControllerManager manager_{&stream_, &runner_};
@@ -94,7 +79,7 @@ class ManagerTest : public ::testing::Test {
 TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndNoIdIsReused) {
   // The second window ends while being made and reports so at once.
   for (bool reports_end : {false, true}) {
-    frames_.create = [this, reports_end](int id) {
+    create_ = [this, reports_end](int id) {
       if (reports_end)
         manager_.ProcessFrameDestroy(id);
       return false;
@@ -104,11 +89,13 @@ TEST_F(ManagerTest, CreateWithoutAWindowAnswersMinusOneAndNoIdIsReused) {
   EXPECT_EQ(stream_.Messages(), (Texts{Answer(7, "-1"), Answer(7, "-1")}));
   EXPECT_FALSE(TakeQuitMessage()) << "a refused frame does not end the process";
   EXPECT_FALSE(manager_.channel().IsStopped());
-  frames_.create = [](int) { return true; };
+  create_ = [](int) { return true; };
   Create(2);
   manager_.ProcessFrameDestroy(4);
   Create();
-  EXPECT_EQ(Ids(), (std::vector<int>{3, 5})) << "ids count up and are never reused";
+  // Ids count up and are never reused.
+  EXPECT_EQ(manager_.GetFrameCount(), 2);
+  EXPECT_TRUE(manager_.GetFrameController(3) && manager_.GetFrameController(5));
 }
 
 TEST_F(ManagerTest, PerFrameRequestsReachOnlyTheNamedFrame) {
@@ -119,7 +106,7 @@ TEST_F(ManagerTest, PerFrameRequestsReachOnlyTheNamedFrame) {
   EXPECT_FALSE(manager_.CrxClose(4, 11));
   // The frame is closed with no session of its own.
   EXPECT_TRUE(manager_.CrxClose(1, 11));
-  EXPECT_EQ(frames_.calls, (Texts{"2 resize 640x480", "1 close -1"}));
+  EXPECT_EQ(calls_, (Texts{"2 resize 640", "1 close -1"}));
   EXPECT_TRUE(stream_.Messages().empty()) << "unknown frames get no answer";
 }
 
@@ -129,11 +116,9 @@ TEST_F(ManagerTest, ProcessWideAnswers) {
     manager_.CrxCheckVersion({.session_id = 3, .version = version});
   manager_.CrxUpdate({.session_id = 8});
   manager_.CrxGroupPolicies(-1, 9);
-  manager_.services().group_policies = [] { return std::string("{}"); };
-  manager_.CrxGroupPolicies(-1, 2);
   EXPECT_EQ(stream_.Messages(),
             (Texts{Answer(-1, "-1"), Answer(3, ""), Answer(3, "update"), Answer(3, "update"),
-                   Answer(8, "-1"), Answer(9, "unknown"), Answer(2, "{}")}));
+                   Answer(8, "-1"), Answer(9, "unknown")}));
 }
 
 TEST_F(ManagerTest, CookieSyncNamesTheSmallestOpenFrame) {
@@ -152,7 +137,7 @@ TEST_F(ManagerTest, FrameEndPromptsTheLargestOtherFrameAndTheLastEndsTheLoop) {
   EXPECT_FALSE(TakeQuitMessage());
   EXPECT_FALSE(manager_.channel().IsStopped());
   manager_.ProcessFrameDestroy(1);
-  EXPECT_EQ(frames_.calls, (Texts{"3 review", "1 review"})) << "none as the last one goes";
+  EXPECT_EQ(calls_, (Texts{"3 review", "1 review"})) << "none as the last one goes";
   EXPECT_TRUE(TakeQuitMessage());
   EXPECT_TRUE(manager_.channel().IsStopped());
 }
@@ -160,13 +145,13 @@ TEST_F(ManagerTest, FrameEndPromptsTheLargestOtherFrameAndTheLastEndsTheLoop) {
 TEST_F(ManagerTest, EndOfInputClosesEveryFrameInAscendingOrder) {
   Create(3);
   // Closing destroys the window at once; frame 1 takes frame 2 with it.
-  frames_.on_close = [this](int id) {
+  on_close_ = [this](int id) {
     manager_.ProcessFrameDestroy(id);
     if (id == 1)
       manager_.ProcessFrameDestroy(2);
   };
   EXPECT_TRUE(manager_.QuitExtension());
-  EXPECT_EQ(frames_.calls, (Texts{"1 close -1", "3 close -1"}));
+  EXPECT_EQ(calls_, (Texts{"1 close -1", "3 close -1"}));
   EXPECT_EQ(manager_.GetFrameCount(), 0);
   EXPECT_TRUE(manager_.channel().IsStopped());
   EXPECT_TRUE(TakeQuitMessage());
@@ -181,7 +166,7 @@ TEST_F(ManagerTest, ControllersAreDeletedOutsideTheMapLock) {
   // Another thread must be able to take the lock while a controller goes.
   unique_handle probe;
   bool lock_free = false;
-  frames_.on_delete = [&] {
+  on_delete_ = [&] {
     probe.reset(::CreateThread(nullptr, 0, &CountFrames, &manager_, 0, nullptr));
     lock_free = ::WaitForSingleObject(probe.get(), 5000) == WAIT_OBJECT_0;
   };
@@ -190,14 +175,11 @@ TEST_F(ManagerTest, ControllersAreDeletedOutsideTheMapLock) {
   EXPECT_EQ(::WaitForSingleObject(probe.get(), 10000), WAIT_OBJECT_0);
 }
 
-class SlowCallback : public IThreadRunCallBack {
- public:
+struct SlowCallback : IThreadRunCallBack {
   void Run(CThreadRun*, int) override {
-    ::SetEvent(started.get());
     ::Sleep(200);
     finished = true;
   }
-  unique_handle started{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::atomic<bool> finished{false};
 };
 
@@ -206,7 +188,6 @@ TEST(ThreadRunTest, RunnerWaitsForItsThreadInsteadOfKillingIt) {
   {
     CThreadRun thread;
     ASSERT_TRUE(thread.Start(&callback, 0));
-    ASSERT_EQ(::WaitForSingleObject(callback.started.get(), 10000), WAIT_OBJECT_0);
     EXPECT_FALSE(thread.Start(&callback, 1)) << "one thread at a time";
   }
   EXPECT_TRUE(callback.finished);

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "main_frame/main_frame.h"
@@ -65,10 +65,8 @@ inline HWND CreateTestWindow(const wchar_t* class_name,
   const HWND window = ::CreateWindowExW(
       ex_style, class_name, title.c_str(), parent ? WS_CHILD | WS_VISIBLE : WS_POPUP, rect.left,
       rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, nullptr, nullptr);
-  if (!parent) {
-    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  }
+  if (!parent)
+    ::ShowWindow(window, SW_SHOWNA);
   return window;
 }
 
@@ -89,17 +87,6 @@ struct TestBrowserWindow {
   HWND render;
 };
 
-// A controller that counts what only the frame asks of it.
-class TestController : public CMainFrameController {
- public:
-  using CMainFrameController::CMainFrameController;
-  bool OpenDevTools() override {
-    ++dev_tools_requests;
-    return false;
-  }
-  int dev_tools_requests = 0;
-};
-
 // Frames made through a manager of the test's own; those still open at the
 // end are closed.
 class FrameTest : public testing::Test {
@@ -111,7 +98,7 @@ class FrameTest : public testing::Test {
   FrameTest() {
     manager_.services().create_controller = [this](int frame_id) {
       last_frame_id_ = frame_id;
-      return std::make_unique<TestController>(frame_id, &manager_);
+      return std::make_unique<CMainFrameController>(frame_id, &manager_);
     };
   }
   ~FrameTest() override {
@@ -124,6 +111,7 @@ class FrameTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(ole_.ok());
     ASSERT_TRUE(engine_.registered()) << "stand_in_engine.dll not found beside the test program";
+    ASSERT_TRUE(server_.Start());
   }
 
   // host_create for a tab of the render window's size.
@@ -131,31 +119,24 @@ class FrameTest : public testing::Test {
     return {.port = "port-7", .url = url, .session_id = 1, .width = 780, .height = 520};
   }
   AttachParams Attach(int width = 780) const { return {title_, width, 520, 1}; }
-  TestController* Create(const CreateParams& params = Params()) {
+  CMainFrameController* Create(const CreateParams& params = Params()) {
     manager_.CrxCreate(params);
-    return Controller(last_frame_id_);
-  }
-  TestController* Controller(int frame_id) {
-    return static_cast<TestController*>(manager_.GetFrameController(frame_id));
+    return static_cast<CMainFrameController*>(manager_.GetFrameController(last_frame_id_));
   }
   // A page titled `title` (a word) on the test's server; its address.
   std::string ServePage(const std::string& title) {
-    if (!server_.port()) {
-      EXPECT_TRUE(server_.Start());
-    }
     server_.Serve("/" + title, {.body = "<title>" + title + "</title>"});
     return WideToUtf8(server_.Url("/" + title));
   }
-  Texts Sent(std::string_view action) const {
-    Texts sent;
-    for (const std::string& text : stream_.Messages()) {
-      if (text.find("\"" + std::string(action) + "\"") != std::string::npos)
-        sent.push_back(text);
-    }
-    return sent;
-  }
-  bool WaitForSent(std::string_view action, size_t count) {
-    return PumpMessagesUntil([&] { return Sent(action).size() >= count; });
+  // Waits for the page to report its title twice: at the change, and when
+  // the document completes.
+  bool WaitForPage() {
+    return PumpMessagesUntil([&] {
+      const Texts sent = stream_.Messages();
+      return std::count_if(sent.begin(), sent.end(), [](const std::string& text) {
+               return text.find("client_title_change") != std::string::npos;
+             }) >= 2;
+    });
   }
 
   ScopedOleInitialize ole_;
@@ -168,6 +149,41 @@ class FrameTest : public testing::Test {
   CMainFrameControllerManager manager_{&stream_, &runner_};
   int last_frame_id_ = 0;
   const std::wstring title_ = UniqueTitle(L"Test Browser");
+};
+
+// A frame showing a page, attached at tick 100000 over the browser's render
+// window.
+class AttachedFrameTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    controller_ = Create(Params(ServePage("attached")));
+    ASSERT_TRUE(WaitForPage());
+    controller_->frame()->SetTickCountForTesting([this] { return now_; });
+    ASSERT_TRUE(controller_->frame()->AttachTab(Attach()));
+    placed_ = ScreenRect(window_ = controller_->frame()->hwnd());
+  }
+  // Moves the focus away, lets `step` milliseconds pass and has the frame
+  // take it: by force, or else with `front` in front. Whether the page has it.
+  bool FocusAfter(DWORD step, HWND front = nullptr) {
+    ::SetFocus(elsewhere_.get());
+    now_ += step;
+    if (front) {
+      ::SetForegroundWindow(front);
+      controller_->CrxFocus(1);
+    } else {
+      controller_->frame()->FocusMainFrame(/*force=*/true);
+    }
+    const HWND focus = ::GetFocus();
+    return focus && ::IsChild(controller_->frame()->view().hwnd(), focus);
+  }
+
+  TestBrowserWindow browser_{title_, kBrowser, kRender};
+  const unique_hwnd elsewhere_ = CreatePlainWindow(browser_.top.get(), WS_CHILD | WS_VISIBLE);
+  CMainFrameController* controller_ = nullptr;
+  HWND window_ = nullptr;
+  RECT placed_ = {};
+  DWORD now_ = 100000;
 };
 
 #endif  // MAIN_FRAME_MAIN_FRAME_TEST_UTIL_H_

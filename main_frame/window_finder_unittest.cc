@@ -21,9 +21,6 @@ class WindowFinderTest : public testing::Test {
   static HWND Child(HWND parent, const wchar_t* class_name, int width, int height) {
     return CreateTestWindow(class_name, parent, {0, 0, width, height});
   }
-  static void Raise(HWND window) {
-    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
   static HWND FindTitle(const std::wstring& part, bool visible = true) {
     FindWindowSpec spec{.title_part = part, .visible = visible};
     return FindTopLevelWindow(&spec);
@@ -40,7 +37,6 @@ TEST_F(WindowFinderTest, TopLevelSearchTakesTheHighestVisibleMatchIgnoringCase) 
   FindWindowSpec spec{.title_part = title_};
   EXPECT_EQ(FindTopLevelWindow(&spec), second.get());
   EXPECT_EQ(spec.result, second.get());
-  Raise(first.get());
   EXPECT_EQ(FindTitle(AsciiToLower(title_) + L" \u00e4RGER"), first.get());
   EXPECT_EQ(FindTitle(title_ + L" ARGER"), nullptr) << "letters stay themselves";
   EXPECT_EQ(FindTitle(title_ + L" hidden"), nullptr);
@@ -71,9 +67,9 @@ TEST_F(WindowFinderTest, RenderWidgetIsTheHighestVisibleDirectChildOfTheSize) {
   EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), nullptr);
   const HWND lower = Child(top.get(), kRenderWidgetClass, 780, 520);
   const HWND upper = Child(top.get(), kRenderWidgetClass, 775, 515);
-  Raise(upper);
+  ::SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), upper);
-  Raise(lower);
+  ::SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), lower);
 }
 
