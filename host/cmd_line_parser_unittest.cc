@@ -45,11 +45,4 @@ TEST(CmdLineParserTest, TextWithoutSwitchesIsRefusedAndForgetsEarlierOnes) {
   EXPECT_FALSE(parser.HasKey(L"b"));
 }
 
-TEST(CmdLineParserTest, CaseSensitiveParserKeepsKeysAsGiven) {
-  CCmdLineParser parser(L"/Key:1 /key:2", true);
-  EXPECT_EQ(parser.GetValue(L"Key"), L"1");
-  EXPECT_EQ(parser.GetValue(L"key"), L"2");
-  EXPECT_FALSE(parser.HasKey(L"KEY"));
-}
-
 }  // namespace

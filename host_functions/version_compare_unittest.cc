@@ -29,11 +29,4 @@ TEST(VersionCompareTest, FirstDifferingPartDecides) {
     EXPECT_EQ(CompareVersions(c.first, c.second), c.result) << c.first << " " << c.second;
 }
 
-TEST(VersionCompareTest, WideTextAgreesWithNarrow) {
-  EXPECT_EQ(CompareVersions(L"2.26.20.0", L"2.26.23.0"), -3);
-  EXPECT_EQ(CompareVersions(L" +3.1", L"2.9"), 1);
-  // A non-ASCII digit is not a digit.
-  EXPECT_EQ(CompareVersions(L"2.\u0663", L"2"), 0);
-}
-
 }  // namespace

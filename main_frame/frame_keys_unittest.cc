@@ -38,13 +38,9 @@ TEST(FrameKeysTest, CtrlSAndCtrlWWithoutOtherModifiers) {
   EXPECT_EQ(Classify(kKeyDown, 'S', false), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyDown, 'S', true, /*shift=*/true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyDown, 'S', true, false, /*alt=*/true), FrameKeyCommand::kNone);
-  EXPECT_EQ(Classify(kKeyDown, 'W', true, true), FrameKeyCommand::kNone);
-  EXPECT_EQ(Classify(kKeyDown, 'W', true, false, true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyUp, 'S', true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kChar, 'S', true), FrameKeyCommand::kNone);
-}
-
-TEST(FrameKeysTest, FunctionKeysWithTheCodesOfLowerCaseLettersGoToThePage) {
+  // Function keys with the codes of lower-case s and w.
   EXPECT_EQ(Classify(kKeyDown, kF4, true), FrameKeyCommand::kNone);
   EXPECT_EQ(Classify(kKeyDown, kF8, true), FrameKeyCommand::kNone);
 }

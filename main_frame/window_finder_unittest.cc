@@ -10,65 +10,37 @@
 namespace {
 
 constexpr wchar_t kTopClass[] = L"TabBridgeFinderTop";
+constexpr wchar_t kOtherClass[] = L"TabBridgeFinderOther";
 
 class WindowFinderTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    for (const wchar_t* name : {kTopClass, kRenderWidgetClass, kCompositorWindowClass}) {
-      WNDCLASSEXW window_class = {sizeof(window_class)};
-      window_class.lpfnWndProc = &::DefWindowProcW;
-      window_class.hInstance = ::GetModuleHandleW(nullptr);
-      window_class.lpszClassName = name;
-      ::RegisterClassExW(&window_class);
-    }
+  // On top of the z-order.
+  static unique_hwnd TopLevel(const std::wstring& title) {
+    return unique_hwnd(CreateTestWindow(kTopClass, nullptr, {0, 0, 300, 200}, title));
   }
-
-  // Shown without activation, on top of the z-order.
-  static unique_hwnd TopLevel(const std::wstring& title, bool visible = true) {
-    unique_hwnd window(::CreateWindowExW(0, kTopClass, title.c_str(), WS_POPUP, 0, 0, 300, 200,
-                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
-    if (visible)
-      ::SetWindowPos(window.get(), HWND_TOP, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    return window;
+  static HWND Child(HWND parent, const wchar_t* class_name, int width, int height) {
+    return CreateTestWindow(class_name, parent, {0, 0, width, height});
   }
-
-  static HWND Child(HWND parent,
-                    const wchar_t* class_name,
-                    int width,
-                    int height,
-                    bool visible = true) {
-    return ::CreateWindowExW(0, class_name, L"", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, width,
-                             height, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  }
-
-  static HWND FindTitle(const std::wstring& part) {
-    FindWindowSpec spec;
-    spec.title_part = part;
+  static HWND FindTitle(const std::wstring& part, bool visible = true) {
+    FindWindowSpec spec{.title_part = part, .visible = visible};
     return FindTopLevelWindow(&spec);
   }
 
   const std::wstring title_ = UniqueTitle(L"Finder Test");
 };
 
-TEST_F(WindowFinderTest, TopLevelSearchTakesTheHighestMatch) {
-  const unique_hwnd first = TopLevel(title_ + L" first");
+TEST_F(WindowFinderTest, TopLevelSearchTakesTheHighestVisibleMatchIgnoringCase) {
+  const unique_hwnd first = TopLevel(title_ + L" \u00c4rger");
   const unique_hwnd second = TopLevel(title_ + L" second");
-  FindWindowSpec spec;
-  spec.title_part = title_;
+  const unique_hwnd hidden = TopLevel(title_ + L" hidden");
+  ::ShowWindow(hidden.get(), SW_HIDE);
+  FindWindowSpec spec{.title_part = title_};
   EXPECT_EQ(FindTopLevelWindow(&spec), second.get());
   EXPECT_EQ(spec.result, second.get());
-
-  ::SetWindowPos(first.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_EQ(FindTitle(title_), first.get());
-  EXPECT_EQ(FindTitle(title_ + L" second"), second.get());
-  EXPECT_EQ(FindTitle(title_ + L" third"), nullptr);
-}
-
-TEST_F(WindowFinderTest, TitleIsMatchedIgnoringCase) {
-  const unique_hwnd window = TopLevel(L"Tab \u00c4rger - " + title_ + L" - Browser");
-  EXPECT_EQ(FindTitle(L"\u00e4RGER - " + AsciiToLower(title_)), window.get());
-  EXPECT_EQ(FindTitle(L"ARGER - " + title_), nullptr) << "letters stay themselves";
+  EXPECT_EQ(FindTitle(AsciiToLower(title_) + L" \u00e4RGER"), first.get());
+  EXPECT_EQ(FindTitle(title_ + L" ARGER"), nullptr) << "letters stay themselves";
+  EXPECT_EQ(FindTitle(title_ + L" hidden"), nullptr);
+  EXPECT_EQ(FindTitle(title_ + L" hidden", /*visible=*/false), hidden.get());
 }
 
 TEST_F(WindowFinderTest, OnlyTheFirst259CharactersOfATitleCount) {
@@ -78,54 +50,27 @@ TEST_F(WindowFinderTest, OnlyTheFirst259CharactersOfATitleCount) {
   EXPECT_EQ(FindTitle(padding + L"T"), nullptr) << "the 260th character is not read";
 }
 
-TEST_F(WindowFinderTest, HiddenWindowsDoNotMatch) {
-  const unique_hwnd hidden = TopLevel(title_, /*visible=*/false);
-  EXPECT_EQ(FindTitle(title_), nullptr);
-  FindWindowSpec spec;
-  spec.title_part = title_;
-  spec.visible = false;
-  EXPECT_EQ(FindTopLevelWindow(&spec), hidden.get());
-}
-
 TEST_F(WindowFinderTest, ChildSearchGoesToAnyDepthAndComparesWholeClassNames) {
   const unique_hwnd top = TopLevel(title_);
-  const HWND middle = Child(top.get(), L"STATIC", 100, 100);
-  const HWND deep = Child(middle, kCompositorWindowClass, 50, 50);
-
-  FindWindowSpec spec;
-  spec.class_name = L"intermediate d3d WINDOW";
+  const HWND deep = Child(Child(top.get(), kOtherClass, 100, 100), kCompositorWindowClass, 50, 50);
+  FindWindowSpec spec{.class_name = L"intermediate d3d WINDOW"};
   EXPECT_EQ(FindChildWindow(top.get(), &spec), deep);
+  EXPECT_EQ(FindChildWindow(nullptr, &spec), nullptr) << "no parent, no children";
   spec.class_name = L"Intermediate D3D";
   EXPECT_EQ(FindChildWindow(top.get(), &spec), nullptr);
-  spec.class_name = kCompositorWindowClass;
-  EXPECT_EQ(FindChildWindow(nullptr, &spec), nullptr) << "no parent, no children";
 }
 
-TEST_F(WindowFinderTest, RenderWidgetIsAVisibleDirectChild) {
+TEST_F(WindowFinderTest, RenderWidgetIsTheHighestVisibleDirectChildOfTheSize) {
   const unique_hwnd top = TopLevel(title_);
-  const HWND holder = Child(top.get(), L"STATIC", 800, 600);
-  Child(holder, kRenderWidgetClass, 780, 520);
-  const HWND hidden = Child(top.get(), kRenderWidgetClass, 780, 520, /*visible=*/false);
+  Child(Child(top.get(), kOtherClass, 800, 600), kRenderWidgetClass, 780, 520);
+  ::ShowWindow(Child(top.get(), kRenderWidgetClass, 780, 520), SW_HIDE);
   EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), nullptr);
-
-  ::ShowWindow(hidden, SW_SHOWNA);
+  const HWND lower = Child(top.get(), kRenderWidgetClass, 780, 520);
   const HWND upper = Child(top.get(), kRenderWidgetClass, 775, 515);
   ::SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), upper) << "highest first";
-  ::SetWindowPos(hidden, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), hidden);
-}
-
-TEST_F(WindowFinderTest, VanishedWindowsDoNotMatch) {
-  unique_hwnd top = TopLevel(title_);
-  const HWND gone = top.get();
-  Child(gone, kRenderWidgetClass, 780, 520);
-  top.reset();
-  EXPECT_EQ(FindRenderWidget(gone, 780, 520), nullptr);
-  FindWindowSpec spec;
-  spec.class_name = kRenderWidgetClass;
-  EXPECT_EQ(FindChildWindow(gone, &spec), nullptr);
-  EXPECT_EQ(FindTitle(title_), nullptr);
+  EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), upper);
+  ::SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(FindRenderWidget(top.get(), 780, 520), lower);
 }
 
 }  // namespace

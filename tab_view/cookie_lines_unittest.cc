@@ -2,35 +2,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using Lines = std::vector<std::pair<std::wstring, bool>>;
 
-Lines Parse(std::wstring_view text) {
-  Lines lines;
-  for (const CookieLine& line : ParseCookieLines(text))
-    lines.emplace_back(line.cookie, line.http_only);
-  return lines;
-}
-
-TEST(UnescapeCookieTextTest, DecodesCompleteEscapesOnly) {
-  EXPECT_EQ(UnescapeCookieText(L"a%3Db%3b%20c"), L"a=b; c");
-  EXPECT_EQ(UnescapeCookieText(L"%25%32%35"), L"%25") << "decoded once, not repeatedly";
-  EXPECT_EQ(UnescapeCookieText(L"100%"), L"100%");
-  EXPECT_EQ(UnescapeCookieText(L"%4"), L"%4");
-  EXPECT_EQ(UnescapeCookieText(L"%G1%1G%%41"), L"%G1%1G%A");
-  EXPECT_EQ(UnescapeCookieText(L""), L"");
-}
-
-// A view into a buffer that ends exactly where the text does, so that ASan
-// sees a read past its end.
-TEST(UnescapeCookieTextTest, StaysInsideATextWithoutTerminator) {
+// Each text is read from a buffer that ends exactly where it does, so that
+// ASan sees a read past its end.
+TEST(UnescapeCookieTextTest, DecodesCompleteEscapesOnce) {
   const std::pair<std::wstring_view, std::wstring_view> cases[] = {
-      {L"%", L"%"}, {L"%4", L"%4"}, {L"a%4", L"a%4"}, {L"%41%", L"A%"}, {L"%41%4", L"A%4"}};
+      {L"a%3Db%3b%20c", L"a=b; c"},
+      {L"%25%32%35", L"%25"},
+      {L"", L""},
+      {L"%", L"%"},
+      {L"%41%4", L"A%4"},
+      {L"%G1%1G%%41", L"%G1%1G%A"},
+      // UTF-8, outside the basic plane too (a surrogate pair where wchar_t
+      // is 16 bits).
+      {L"%E4%B8%AD%E6%96%87", L"\u4e2d\u6587"},
+      {L"%F0%9F%8D%AA", L"\U0001F36A"},
+      // Bytes that are not UTF-8 stand for themselves: Latin-1, a cut or
+      // interrupted sequence, an overlong form, a surrogate, > U+10FFFF.
+      {L"%E9t%E9%FF", L"\u00e9t\u00e9\u00ff"},
+      {L"%C3%A9%FF", L"\u00e9\u00ff"},
+      {L"%C3", L"\u00c3"},
+      {L"%C3x%A9", L"\u00c3x\u00a9"},
+      {L"%C0%AF", L"\u00c0\u00af"},
+      {L"%ED%A0%80", L"\u00ed\u00a0\u0080"},
+      {L"%F4%90%80%80", L"\u00f4\u0090\u0080\u0080"},
+  };
   for (const auto& [text, expected] : cases) {
     auto exact = std::make_unique<wchar_t[]>(text.size());
     std::copy(text.begin(), text.end(), exact.get());
@@ -39,40 +44,27 @@ TEST(UnescapeCookieTextTest, StaysInsideATextWithoutTerminator) {
   }
 }
 
-TEST(UnescapeCookieTextTest, EscapedUtf8BecomesItsCharacters) {
-  EXPECT_EQ(UnescapeCookieText(L"%E4%B8%AD%E6%96%87"), L"\u4e2d\u6587");
-  // Outside the basic plane: a surrogate pair where wchar_t is 16 bits.
-  EXPECT_EQ(UnescapeCookieText(L"%F0%9F%8D%AA"), std::wstring(L"\U0001F36A"));
-}
-
-TEST(UnescapeCookieTextTest, BytesThatAreNotUtf8StandForThemselves) {
-  EXPECT_EQ(UnescapeCookieText(L"%FF"), L"\u00ff");
-  EXPECT_EQ(UnescapeCookieText(L"%E9t%E9"), L"\u00e9t\u00e9") << "Latin-1 escapes";
-  EXPECT_EQ(UnescapeCookieText(L"%C3%A9%FF"), L"\u00e9\u00ff") << "valid part decoded";
-  EXPECT_EQ(UnescapeCookieText(L"%C3"), L"\u00c3") << "sequence cut short";
-  EXPECT_EQ(UnescapeCookieText(L"%C3x%A9"), L"\u00c3x\u00a9") << "interrupted sequence";
-  EXPECT_EQ(UnescapeCookieText(L"%C0%AF"), L"\u00c0\u00af") << "overlong form";
-  EXPECT_EQ(UnescapeCookieText(L"%ED%A0%80"), L"\u00ed\u00a0\u0080") << "surrogate";
-  EXPECT_EQ(UnescapeCookieText(L"%F4%90%80%80"), L"\u00f4\u0090\u0080\u0080") << "> U+10FFFF";
-}
-
-TEST(ParseCookieLinesTest, HttpOnlyPrefixIsTakenOff) {
-  EXPECT_EQ(Parse(L"%23httponly%23sid%3Dx%3B%20path%3D%2F\nplain=1"),
-            (Lines{{L"sid=x; path=/", true}, {L"plain=1", false}}));
-  EXPECT_EQ(Parse(L"#HttpOnly#a=1"), (Lines{{L"#HttpOnly#a=1", false}})) << "exact prefix only";
-  EXPECT_EQ(Parse(L"x#httponly#a=1"), (Lines{{L"x#httponly#a=1", false}}));
-  EXPECT_EQ(Parse(L"#httponly#"), Lines{}) << "no cookie after the prefix";
-  EXPECT_EQ(Parse(L"#httponly##httponly#a=1"), (Lines{{L"#httponly#a=1", true}}));
-}
-
-TEST(ParseCookieLinesTest, CrLfLineEndsLeaveNoCarriageReturn) {
-  EXPECT_EQ(Parse(L"a=1\r\nb=2\r\n"), (Lines{{L"a=1", false}, {L"b=2", false}}));
-  EXPECT_EQ(Parse(L"a=1%0D%0Ab=2"), (Lines{{L"a=1", false}, {L"b=2", false}}));
-}
-
-TEST(ParseCookieLinesTest, EscapedNulDropsOnlyItsLine) {
-  EXPECT_EQ(Parse(L"a=1%00evil=2\nb=2"), (Lines{{L"b=2", false}}));
-  EXPECT_EQ(Parse(L"%00"), Lines{});
+TEST(ParseCookieLinesTest, LinesWithTheirHttpOnlyFlag) {
+  const std::pair<std::wstring_view, Lines> cases[] = {
+      {L"%23httponly%23sid%3Dx%3B%20path%3D%2F\nplain=1",
+       {{L"sid=x; path=/", true}, {L"plain=1", false}}},
+      // Only the exact prefix, once, at the start of a line.
+      {L"#HttpOnly#a=1", {{L"#HttpOnly#a=1", false}}},
+      {L"x#httponly#a=1", {{L"x#httponly#a=1", false}}},
+      {L"#httponly#", {}},
+      {L"#httponly##httponly#a=1", {{L"#httponly#a=1", true}}},
+      {L"a=1\r\nb=2\r\n", {{L"a=1", false}, {L"b=2", false}}},
+      {L"a=1%0D%0Ab=2", {{L"a=1", false}, {L"b=2", false}}},
+      // An escaped NUL would cut the cookie short: its line goes.
+      {L"a=1%00evil=2\nb=2", {{L"b=2", false}}},
+      {L"%00", {}},
+  };
+  for (const auto& [text, expected] : cases) {
+    Lines lines;
+    for (const CookieLine& line : ParseCookieLines(text))
+      lines.emplace_back(line.cookie, line.http_only);
+    EXPECT_EQ(lines, expected) << std::wstring(text);
+  }
 }
 
 }  // namespace
