@@ -30,53 +30,45 @@ class RecordingFilter : public CMessageFilter {
   bool take_;
 };
 
-TEST(MessageLoopTest, LatestFilterSeesMessagesFirstAndCanTakeThem) {
-  CMessageLoop loop;
-  std::vector<int> log;
-  RecordingFilter first(&log, 1, false);
-  RecordingFilter second(&log, 2, true);
-  loop.AddMessageFilter(&first);
-  loop.AddMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(5);
-  EXPECT_EQ(loop.Run(), 5);
-  EXPECT_EQ(log, std::vector<int>{2});
+class MessageLoopTest : public testing::Test {
+ protected:
+  // Runs the loop over one test message; the filters that saw it.
+  std::vector<int> RunOverOneMessage() {
+    log_.clear();
+    ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
+    ::PostQuitMessage(5);
+    EXPECT_EQ(loop_.Run(), 5);
+    return log_;
+  }
 
-  log.clear();
-  loop.RemoveMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(0);
-  loop.Run();
-  EXPECT_EQ(log, std::vector<int>{1});
+  CMessageLoop loop_;
+  std::vector<int> log_;
+  RecordingFilter first_{&log_, 1, false};
+};
+
+TEST_F(MessageLoopTest, LatestFilterSeesMessagesFirstAndCanTakeThem) {
+  RecordingFilter second(&log_, 2, true);
+  loop_.AddMessageFilter(&first_);
+  loop_.AddMessageFilter(&second);
+  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{2});
+  loop_.RemoveMessageFilter(&second);
+  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{1});
 }
 
-TEST(MessageLoopTest, FilterMayRemoveItselfWhileSeeingAMessage) {
-  CMessageLoop loop;
-  std::vector<int> log;
-  RecordingFilter first(&log, 1, false);
-  RecordingFilter second(&log, 2, false);
+TEST_F(MessageLoopTest, FilterMayRemoveItselfWhileSeeingAMessage) {
+  RecordingFilter second(&log_, 2, false);
   second.on_message = [&] {
-    loop.RemoveMessageFilter(&second);
-    loop.RemoveMessageFilter(&first);
+    loop_.RemoveMessageFilter(&second);
+    loop_.RemoveMessageFilter(&first_);
   };
-  loop.AddMessageFilter(&first);
-  loop.AddMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(0);
-  loop.Run();
-  EXPECT_EQ(log, std::vector<int>{2}) << "a removed filter is not called";
+  loop_.AddMessageFilter(&first_);
+  loop_.AddMessageFilter(&second);
+  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{2}) << "a removed filter is not called";
 }
 
-TEST(MessageLoopTest, MouseMovesDoNotCountAsInput) {
-  MSG msg = {};
-  msg.message = WM_MOUSEMOVE;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = WM_PAINT;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = 0x0118;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = WM_KEYDOWN;
-  EXPECT_TRUE(CMessageLoop::IsIdleMessage(msg));
+TEST(MessageLoopIdleTest, MouseMovesPaintAndSystemTimersDoNotCountAsInput) {
+  for (const UINT message : {WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x0118, WM_KEYDOWN})
+    EXPECT_EQ(CMessageLoop::IsIdleMessage(MSG{nullptr, message}), message == WM_KEYDOWN) << message;
 }
 
 }  // namespace

@@ -6,14 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "ui_base/ax_test_util.h"
-
 namespace {
 
-constexpr UINT kAnswered = WM_APP + 1;  // handled, answers 42
-constexpr UINT kPassedOn = WM_APP + 2;  // seen, then passed on
-constexpr UINT kDestroySelf = WM_APP + 3;
-constexpr UINT kDestroyParent = WM_APP + 4;
+constexpr UINT kSeen = WM_APP + 1;     // answered 42, or passed on when wParam says so
+constexpr UINT kDestroy = WM_APP + 2;  // destroys the window in lParam
 
 const WindowClassInfo kTestClass = {L"TabBridge_WindowImplTest", CS_DBLCLKS, nullptr, IDC_ARROW};
 
@@ -29,10 +25,8 @@ class Recorder : public WindowImpl {
   std::function<void(HWND)> on_final_message;
 
   TB_BEGIN_MSG_MAP()
-  TB_MESSAGE_HANDLER(kAnswered, OnAnswered)
-  TB_MESSAGE_HANDLER(kPassedOn, OnPassedOn)
-  TB_MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
-  TB_MESSAGE_HANDLER(kDestroyParent, OnDestroyParent)
+  TB_MESSAGE_HANDLER(kSeen, OnSeen)
+  TB_MESSAGE_HANDLER(kDestroy, OnDestroy)
   TB_MESSAGE_HANDLER(WM_NCDESTROY, OnNcDestroy)
   TB_END_MSG_MAP()
 
@@ -44,24 +38,15 @@ class Recorder : public WindowImpl {
   }
 
  private:
-  LRESULT OnAnswered(UINT, WPARAM, LPARAM, bool&) {
-    log_->push_back(name_ + " answered");
+  LRESULT OnSeen(UINT, WPARAM pass_on, LPARAM, bool& handled) {
+    log_->push_back(name_ + (pass_on ? " passed on" : " answered"));
+    handled = !pass_on;
     return 42;
   }
-  LRESULT OnPassedOn(UINT, WPARAM, LPARAM, bool& handled) {
-    log_->push_back(name_ + " passed on");
-    handled = false;
-    return 0;
-  }
-  LRESULT OnDestroySelf(UINT, WPARAM, LPARAM, bool&) {
-    ::DestroyWindow(hwnd());
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM lparam, bool&) {
+    ::DestroyWindow(reinterpret_cast<HWND>(lparam));
     log_->push_back(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
     return 5;
-  }
-  LRESULT OnDestroyParent(UINT, WPARAM, LPARAM, bool&) {
-    ::DestroyWindow(::GetParent(hwnd()));
-    log_->push_back(name_ + " after destroying its parent");
-    return 0;
   }
   LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, bool& handled) {
     log_->push_back(name_ + " ncdestroy");
@@ -73,19 +58,6 @@ class Recorder : public WindowImpl {
   std::string name_;
 };
 
-TEST(WindowImplTest, ChildGetsItsParentAndControlId) {
-  std::vector<std::string> log;
-  unique_hwnd parent = CreatePlainWindow();
-  Recorder child(&log, "child");
-  const HWND hwnd = child.Create(parent.get(), WS_CHILD);
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(::GetParent(hwnd), parent.get());
-  EXPECT_EQ(::GetDlgCtrlID(hwnd), 7);
-  parent.reset();
-  EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_EQ(child.hwnd(), nullptr);
-}
-
 TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
   std::vector<std::string> log;
   Recorder owner(&log, "owner");
@@ -95,8 +67,8 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
   ASSERT_TRUE(front.Subclass(hwnd));
   EXPECT_EQ(front.hwnd(), hwnd);
 
-  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 42);
-  EXPECT_EQ(::SendMessageW(hwnd, kPassedOn, 0, 0), 0);
+  EXPECT_EQ(::SendMessageW(hwnd, kSeen, false, 0), 42);
+  EXPECT_EQ(::SendMessageW(hwnd, kSeen, true, 0), 0);
   EXPECT_EQ(log,
             (std::vector<std::string>{"front answered", "front passed on", "owner passed on"}));
 
@@ -111,17 +83,6 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
                                            "front final"}));
 }
 
-TEST(WindowImplTest, FinalMessageWaitsForTheHandlerThatDestroyedTheWindow) {
-  std::vector<std::string> log;
-  Recorder owner(&log, "owner");
-  const HWND hwnd = owner.Create();
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(::SendMessageW(hwnd, kDestroySelf, 0, 0), 5);
-  EXPECT_EQ(log, (std::vector<std::string>{"owner ncdestroy", "owner after destroy, hwnd null",
-                                           "owner final"}));
-  EXPECT_FALSE(::IsWindow(hwnd));
-}
-
 // An owner that embeds the object of its child window, as a frame its view.
 struct Embedding {
   explicit Embedding(std::vector<std::string>* log) : owner(log, "owner"), child(log, "child") {
@@ -131,7 +92,8 @@ struct Embedding {
   Recorder child;
 };
 
-TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedObjectAndItsUsersAreDone) {
+// The child's final message waits for its handler that destroyed the parent.
+TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedChildAndItsUsersAreDone) {
   std::vector<std::string> log;
   auto* embedding = new Embedding(&log);
   embedding->owner.on_final_message = [embedding](HWND) { delete embedding; };
@@ -139,13 +101,15 @@ TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedObjectAndItsUsersAreDone) {
   ASSERT_NE(parent, nullptr);
   const HWND child = embedding->child.Create(parent, WS_CHILD);
   ASSERT_NE(child, nullptr);
+  EXPECT_EQ(::GetParent(child), parent);
+  EXPECT_EQ(::GetDlgCtrlID(child), 7);
   {
     const WindowImpl::ScopedUse in_use(&embedding->owner);
-    ::SendMessageW(child, kDestroyParent, 0, 0);
+    ::SendMessageW(child, kDestroy, 0, reinterpret_cast<LPARAM>(parent));
     log.push_back("use ends");
   }
   std::erase_if(log, [](const std::string& line) { return line.ends_with("ncdestroy"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"child after destroying its parent", "child final",
+  EXPECT_EQ(log, (std::vector<std::string>{"child after destroy, hwnd null", "child final",
                                            "use ends", "owner final"}));
 }
 

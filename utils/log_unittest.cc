@@ -14,7 +14,6 @@
 #include "tests/child_process.h"
 #include "tests/scoped_registry_backup.h"
 #include "utils/log_failure.h"
-#include "utils/scoped_handle.h"
 
 // The line format itself is log_line_unittest.cc's.
 
@@ -34,19 +33,26 @@ TB_CHILD_ROUTINE(LogAtEachLevel) {
   return evaluated;
 }
 
-TB_CHILD_ROUTINE(KeepLastError) {
+TB_CHILD_ROUTINE(LogThousandLines) {
+  for (int i = 1; i <= 1000; ++i)
+    LOG(ERROR) << L"line " << i;
+  return 0;
+}
+
+// Statements keep the caller's last error; failures pass through.
+TB_CHILD_ROUTINE(LogFailures) {
   ::SetLastError(5678);
   LOG(ERROR) << L"written " << [] {
     ::SetLastError(ERROR_ACCESS_DENIED);
     return 1;
   }();
-  return ::GetLastError() == 5678 ? 0 : 1;
-}
-
-TB_CHILD_ROUTINE(LogThousandLines) {
-  for (int i = 1; i <= 1000; ++i)
-    LOG(ERROR) << L"line " << i;
-  return 0;
+  const bool kept_by_log = ::GetLastError() == 5678;
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  const bool kept_error =
+      kept_by_log && !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
+  const bool passed = LOG_IF_FAILED(E_FAIL) == E_FAIL && LOG_IF_FAILED(S_FALSE) == S_FALSE &&
+                      LOG_IF_FALSE(true) && !LOG_IF_FALSE(1 == 2);
+  return kept_error && passed ? 0 : 1;
 }
 
 LONG WINAPI ExitOnBreakpoint(EXCEPTION_POINTERS* info) {
@@ -57,15 +63,6 @@ TB_CHILD_ROUTINE(LogFatal) {
   ::SetUnhandledExceptionFilter(ExitOnBreakpoint);
   LOG(FATAL) << L"fatal text";
   return 0;
-}
-
-TB_CHILD_ROUTINE(LogFailures) {
-  ::SetLastError(ERROR_ACCESS_DENIED);
-  const bool kept_error =
-      !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
-  const bool passed = LOG_IF_FAILED(E_FAIL) == E_FAIL && LOG_IF_FAILED(S_FALSE) == S_FALSE &&
-                      LOG_IF_FALSE(true) && !LOG_IF_FALSE(1 == 2);
-  return kept_error && passed ? 0 : 1;
 }
 
 TB_CHILD_ROUTINE(CallOffItsThread) {
@@ -81,15 +78,14 @@ std::string ReadBytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The lines, each cut to what follows its prefix when it has one; a last
-// piece without CRLF is kept so that the caller sees it.
+// The texts after each line's prefix.
 std::vector<std::string> Texts(const std::string& bytes) {
   std::vector<std::string> texts;
   for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
     end = std::min(bytes.find("\r\n", start), bytes.size());
-    const std::string line = bytes.substr(start, end - start);
-    const size_t text = line.find("] ");
-    texts.push_back(line[0] == '[' && text != std::string::npos ? line.substr(text + 2) : line);
+    const size_t text = bytes.find("] ", start);
+    texts.push_back(text < end ? bytes.substr(text + 2, end - text - 2)
+                               : bytes.substr(start, end - start));
   }
   return texts;
 }
@@ -110,10 +106,14 @@ class LogTest : public testing::Test {
     ASSERT_TRUE(fs::copy_file(self, program_));
     log_ = folder_ / "log" / (self.filename().wstring() + L".log");
   }
-
   void TearDown() override { fs::remove_all(folder_); }
 
   std::optional<DWORD> Run(const char* routine) { return RunChild(program_.wstring(), routine); }
+  static void SetLogLevel(DWORD level) {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
+                                &level, sizeof(level)),
+              ERROR_SUCCESS);
+  }
 
   ScopedRegistryKeyBackup settings_{HKEY_CURRENT_USER, L"Software\\tabbridge"};
   fs::path folder_;
@@ -125,18 +125,11 @@ TEST_F(LogTest, LogLevelSetsTheThreshold) {
   // Statements below the threshold neither write nor evaluate their operands.
   const DWORD kCases[][2] = {{0, 4}, {2, 2}, {3, 1}, {7, 1}, {DWORD(-1), 4}};
   for (const auto& [level, written] : kCases) {
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
-                                &level, sizeof(level)),
-              ERROR_SUCCESS);
+    SetLogLevel(level);
     fs::remove(log_);
     EXPECT_EQ(Run("LogAtEachLevel"), written) << level;
     EXPECT_EQ(Texts(ReadBytes(log_)).size(), written) << level;
   }
-}
-
-TEST_F(LogTest, StatementsKeepTheCallersLastError) {
-  EXPECT_EQ(Run("KeepLastError"), 0u);
-  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"written 1"});
 }
 
 // Checked when the log opens, then on every thousandth write.
@@ -152,27 +145,22 @@ TEST_F(LogTest, AFullLogMovesToTheBackup) {
 }
 
 TEST_F(LogTest, FailuresAreTracedAtDebugWithTheirCall) {
-  const DWORD debug = 0;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
-                              &debug, sizeof(debug)),
-            ERROR_SUCCESS);
+  SetLogLevel(0);
   EXPECT_EQ(Run("LogFailures"), 0u);
   const std::string bytes = ReadBytes(log_);
-  EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"Failed FALSE: 0x00000005",
+  EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"written 1", "Failed FALSE: 0x00000005",
                                                     "Failed E_FAIL: 0x80004005", "Failed 1 == 2"}));
   EXPECT_NE(bytes.find("|  DEBUG|log_unittest.cc:"), std::string::npos) << bytes;
 }
 
-#ifndef NDEBUG
-TEST_F(LogTest, DebugBuildsStopACallOffItsThread) {
-  EXPECT_EQ(Run("CallOffItsThread"), 42u);
-  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"Called off its thread"});
-}
-#endif
-
-TEST_F(LogTest, FatalWritesTheLineThenBreaks) {
+TEST_F(LogTest, FatalAndInDebugBuildsACallOffItsThreadWriteTheLineThenBreak) {
   EXPECT_EQ(Run("LogFatal"), 42u);
   EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"fatal text"});
+#ifndef NDEBUG
+  fs::remove(log_);
+  EXPECT_EQ(Run("CallOffItsThread"), 42u);
+  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"Called off its thread"});
+#endif
 }
 
 }  // namespace
