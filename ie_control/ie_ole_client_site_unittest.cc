@@ -28,7 +28,7 @@ class IEOleClientSiteTest : public testing::Test {
   com_ptr<IEOleClientSite> site_ = MakeComObject<IEOleClientSite>();
 };
 
-TEST_F(IEOleClientSiteTest, ScriptErrorsKeepScriptsRunningWithoutADialog) {
+TEST_F(IEOleClientSiteTest, ScriptErrorsKeepScriptsRunningAndScriptCloseIsLeftToTheOwner) {
   // The engine may hand over an out VARIANT it never initialised: what it
   // seems to hold must not be released.
   VARIANT out;
@@ -39,25 +39,22 @@ TEST_F(IEOleClientSiteTest, ScriptErrorsKeepScriptsRunningWithoutADialog) {
   EXPECT_EQ(V_BOOL(&out), VARIANT_TRUE);
   EXPECT_EQ(site_->Exec(nullptr, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, nullptr), S_OK);
   EXPECT_TRUE(notify_.lines.empty());
-}
 
-TEST_F(IEOleClientSiteTest, ScriptCloseIsReportedAndLeftToTheOwner) {
   EXPECT_EQ(site_->Exec(nullptr, OLECMDID_CLOSE, 0, nullptr, nullptr), S_FALSE);
   EXPECT_EQ(notify_.lines, std::vector<std::wstring>{L"CloseTab"});
   EXPECT_EQ(site_->Exec(nullptr, OLECMDID_SHOWFIND, 0, nullptr, nullptr), E_NOINTERFACE);
   EXPECT_EQ(site_->Exec(nullptr, 2300, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
 }
 
-TEST_F(IEOleClientSiteTest, HostInfoAsksForDpiAwarenessThemesAndFormsAutoComplete) {
+TEST_F(IEOleClientSiteTest, HostInfoAndTheEnginesOwnMenusAcceleratorsAndMessageBoxes) {
+  // DPI awareness, themes and forms auto-complete.
   DWORD flags = 0xFFFFFFFF;
   DWORD double_click = 0xFFFFFFFF;
   EXPECT_EQ(site_->GetHostInfo(&flags, &double_click), S_OK);
   EXPECT_EQ(flags, 0x40244000u);
   EXPECT_EQ(double_click, static_cast<DWORD>(DOCHOSTUIDBLCLK_DEFAULT));
   EXPECT_EQ(site_->GetHostInfo(nullptr, &double_click), E_POINTER);
-}
 
-TEST_F(IEOleClientSiteTest, EngineKeepsItsContextMenuAcceleratorsAndMessageBoxes) {
   HRESULT menu_result = S_OK;
   EXPECT_EQ(site_->ShowContextMenu(CONTEXT_MENU_DEFAULT, 10, 10, nullptr, nullptr, &menu_result),
             S_OK);

@@ -42,68 +42,39 @@ std::wstring OwnFolder() {
   return fs::path(std::wstring(path, length)).parent_path().wstring();
 }
 
-// Creates a message-only window through `caller`; null when refused.
-unique_hwnd Create(const OutsideCaller& caller, const wchar_t* class_name, const wchar_t* name) {
-  return unique_hwnd(caller.create_window_ex_w(0, class_name, name, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                               nullptr, ::GetModuleHandleW(nullptr), nullptr));
+// Creates the suggestion window, message-only, through `caller`; null when
+// refused.
+unique_hwnd CreateSuggestion(const OutsideCaller& caller) {
+  return unique_hwnd(caller.create_window_ex_w(0, kSuggestionClass, kSuggestionName, 0, 0, 0, 0, 0,
+                                               HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
+                                               nullptr));
 }
 
-struct Callers {
-  OutsideCaller engine;
-  OutsideCaller other;
-  ATOM atom;
-};
-
-std::optional<Callers> Prepare() {
+// When the guard runs out is the rule's to show.
+TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
   WNDCLASSW window_class = {};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
   window_class.lpszClassName = kSuggestionClass;
-  const ATOM atom = ::RegisterClassW(&window_class);
-  std::optional<OutsideCaller> engine = OutsideCaller::Load(OwnFolder() + L"\\" + kFrameModule);
-  std::optional<OutsideCaller> other =
+  const std::optional<OutsideCaller> engine =
+      OutsideCaller::Load(OwnFolder() + L"\\" + kFrameModule);
+  const std::optional<OutsideCaller> other =
       OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
-  if (!atom || !engine || !other)
-    return std::nullopt;
-  return Callers{std::move(*engine), std::move(*other), atom};
-}
-
-TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
-  std::optional<Callers> callers = Prepare();
-  CHILD_CHECK(callers);
+  CHILD_CHECK(::RegisterClassW(&window_class) && engine && other);
   // The stand-in really is what the process knows as the frame module.
-  CHILD_CHECK(
-      IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->engine.create_window_ex_w)));
-  CHILD_CHECK(
-      !IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->other.create_window_ex_w)));
+  CHILD_CHECK(IsAddressInModule(kFrameModule, reinterpret_cast<void*>(engine->create_window_ex_w)));
   CHILD_CHECK(InstallIntelliFormsGuard());
   CHILD_CHECK(!InstallIntelliFormsGuard());
-
-  // Before the first script close nothing is refused.
-  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
-
-  bool timed = false;
-  for (int attempt = 0; attempt < kAttempts && !timed; ++attempt) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const DWORD before = ::GetTickCount();
     MarkPopupClose();
-    unique_hwnd from_engine = Create(callers->engine, kSuggestionClass, kSuggestionName);
-    unique_hwnd from_other = Create(callers->other, kSuggestionClass, kSuggestionName);
+    const unique_hwnd from_engine = CreateSuggestion(*engine);
+    const unique_hwnd from_other = CreateSuggestion(*other);
     // Only when every creation fell inside the guard is the outcome certain.
-    if (::GetTickCount() - before > 800)
-      continue;
-    timed = true;
-    CHILD_CHECK(!from_engine);
-    CHILD_CHECK(from_other);
+    if (::GetTickCount() - before <= 800)
+      return !from_engine && from_other ? 0 : __LINE__;
   }
-  CHILD_CHECK(timed);
-
-  // Once the guard has run out the engine gets its window again.
-  const DWORD marked_by = ::GetTickCount();
-  for (int wait = 0; wait < 40 && ::GetTickCount() - marked_by <= 800; ++wait)
-    ::Sleep(50);
-  CHILD_CHECK(::GetTickCount() - marked_by > 800);
-  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
-  return 0;
+  return __LINE__;
 }
 
 class IntelliFormsPopupCloseGuardTest : public testing::Test {
