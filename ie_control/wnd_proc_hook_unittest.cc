@@ -46,7 +46,8 @@ TEST_F(WndProcHookTest, HooksOneLiveWindowOnceAndFaultsEndTheMessageWithZero) {
   Hook hook;
   EXPECT_FALSE(hook.HookWindow(nullptr));
   ASSERT_TRUE(hook.HookWindow(window_.get()));
-  EXPECT_FALSE(hook.HookWindow(window_.get()));
+  // A second hook of the window would find itself as the procedure behind.
+  ASSERT_FALSE(hook.HookWindow(window_.get()));
   EXPECT_EQ(::SendMessageW(window_.get(), kFault, 0, 0), 0);
   EXPECT_EQ(::SendMessageW(window_.get(), kEcho, 40, 2), 42);  // still working
   EXPECT_EQ(GuardedWndProc(window_.get(), kEcho, 1, 2), 3);
