@@ -1,11 +1,5 @@
 #include "channel/client_notifications.h"
 
-#include <cjson/cJSON.h>
-
-#include <cstdlib>
-#include <functional>
-#include <vector>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,36 +28,6 @@ TEST(ClientNotificationsTest, CompactTextIsEscapedForJsonAndOtherwiseKeptAsUtf8)
             R"(\b\f\n\r\t\u0001\u001f caf)"
             "\xC3\xA9 \xF0\x9F\x98\x80"
             R"(","version":"2.26.20.0"})");
-}
-
-// Switches cJSON's allocator to one that fails only the allocation numbered
-// `fail_at`. The memory comes from malloc, so LeakSanitizer sees any object or
-// text a builder forgets to release.
-class FailingAllocator {
- public:
-  explicit FailingAllocator(int fail_at) {
-    fail_at_ = fail_at;
-    cJSON_Hooks hooks = {&Allocate, &std::free};
-    cJSON_InitHooks(&hooks);
-  }
-  ~FailingAllocator() { cJSON_InitHooks(nullptr); }
-
- private:
-  static void* Allocate(size_t size) { return fail_at_-- == 0 ? nullptr : std::malloc(size); }
-  static inline int fail_at_ = -1;
-};
-
-TEST(ClientNotificationsTest, AllocationFailureGivesNothingRatherThanAPartialText) {
-  // Strings, numbers and booleans.
-  const auto build = [] { return BuildNewWindow("u", true, "c", "f", 1, 2, "p"); };
-  const std::optional<std::string> expected = build();
-  for (int fail_at = 0; fail_at < 100; ++fail_at) {
-    FailingAllocator allocator(fail_at);
-    const std::optional<std::string> text = build();
-    // Without an object there is nothing to print; a member lost to a failed
-    // allocation must not go unnoticed.
-    EXPECT_TRUE(fail_at == 0 ? !text : !text || text == expected) << fail_at;
-  }
 }
 
 }  // namespace

@@ -59,12 +59,3 @@ TEST(OutgoingFrameTrackerTest, AFrameOfWhichNothingWentOutHasNotStarted) {
   tracker.Failed();
   EXPECT_FALSE(Admits(tracker, kOverLimit));
 }
-
-TEST(OutgoingFrameTrackerTest, LargestAdmittedFrameEndsOnItsLastByte) {
-  OutgoingFrameTracker tracker;
-  const std::string frame = Frame(std::string(0xFFFFF, 'x'));
-  tracker.Wrote(frame.data(), frame.size(), frame.size() - 4);
-  EXPECT_TRUE(Admits(tracker, kOverLimit));
-  tracker.Wrote(kOverLimit.data(), 4, 4);
-  EXPECT_FALSE(Admits(tracker, kOverLimit));
-}

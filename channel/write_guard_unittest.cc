@@ -25,17 +25,6 @@ namespace {
 
 constexpr DWORD kDone = 1000;
 
-struct Pipe {
-  unique_handle read;
-  unique_handle write;
-};
-
-Pipe MakePipe() {
-  Pipe pipe;
-  (void)::CreatePipe(pipe.read.put(), pipe.write.put(), nullptr, 1 << 16);
-  return pipe;
-}
-
 // Everything written to the pipe, once its write end is closed.
 std::string Drain(HANDLE read) {
   std::string bytes;
@@ -46,12 +35,17 @@ std::string Drain(HANDLE read) {
   return bytes;
 }
 
-// The write end of `pipe` becomes the channel's output, as the process's
-// standard output does at start-up, and the guard goes in.
-bool BecomeChannelAndGuard(Pipe* pipe) {
-  ::SetStdHandle(STD_OUTPUT_HANDLE, pipe->write.release());
+// A pipe's write end becomes the channel's output, as the process's standard
+// output does at start-up, and the guard goes in; the read end, or nothing
+// when the guard is not in.
+unique_handle BecomeChannelAndGuard() {
+  unique_handle read;
+  HANDLE write = nullptr;
+  if (!::CreatePipe(read.put(), &write, nullptr, 1 << 16))
+    return {};
+  ::SetStdHandle(STD_OUTPUT_HANDLE, write);
   DetachStdHandles();
-  return InstallWriteGuard();
+  return InstallWriteGuard() ? std::move(read) : unique_handle();
 }
 
 // Written from the test program's own image.
@@ -59,18 +53,15 @@ bool WriteHere(HANDLE file, const std::string& bytes, DWORD* written) {
   return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), written, nullptr);
 }
 
-bool WriteOutside(const OutsideCaller& caller,
-                  HANDLE file,
-                  const std::string& bytes,
-                  DWORD* written) {
-  return caller.write_file(file, bytes.data(), static_cast<DWORD>(bytes.size()), written);
+bool WriteOutside(const OutsideCaller& from, HANDLE file, const std::string& bytes, DWORD* n) {
+  return from.write_file(file, bytes.data(), static_cast<DWORD>(bytes.size()), n);
 }
 
 const std::string kPayload = R"({"action":"client_title_change","title":"x"})";
 
 TB_CHILD_ROUTINE(WriteGuardRefusesForeignWriters) {
-  Pipe channel = MakePipe();
-  CHILD_CHECK(channel.write && BecomeChannelAndGuard(&channel));
+  const unique_handle channel = BecomeChannelAndGuard();
+  CHILD_CHECK(channel);
   const std::optional<OutsideCaller> caller = OutsideCaller::Load();
   const unique_handle other(
       ::CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -88,13 +79,13 @@ TB_CHILD_ROUTINE(WriteGuardRefusesForeignWriters) {
   // The program's own writer still gets through, after all of the above.
   CHILD_CHECK(WriteHere(ChannelOutputHandle(), frame, &written));
   CloseChannelHandles();
-  CHILD_CHECK(Drain(channel.read.get()) == frame);
+  CHILD_CHECK(Drain(channel.get()) == frame);
   return kDone;
 }
 
 TB_CHILD_ROUTINE(WriteGuardPassesTheProgramsOwnFrames) {
-  Pipe channel = MakePipe();
-  CHILD_CHECK(channel.write && BecomeChannelAndGuard(&channel));
+  const unique_handle channel = BecomeChannelAndGuard();
+  CHILD_CHECK(channel);
   // A second install is refused and leaves the one guard as it was, not
   // calling itself for ever.
   CHILD_CHECK(!InstallWriteGuard());
@@ -110,7 +101,7 @@ TB_CHILD_ROUTINE(WriteGuardPassesTheProgramsOwnFrames) {
   CHILD_CHECK(!WriteHere(ChannelOutputHandle(), frame.substr(16), &written));
   CHILD_CHECK(::GetLastError() == ERROR_ACCESS_DENIED && written == 0);
   CloseChannelHandles();
-  CHILD_CHECK(Drain(channel.read.get()) == frame);
+  CHILD_CHECK(Drain(channel.get()) == frame);
   return kDone;
 }
 

@@ -51,17 +51,22 @@ VARIANT Ref(VARTYPE type, void* target) {
   return value;
 }
 
+// What the delegate recorded of the event.
+std::string Invoke(DISPID id, DISPPARAMS* params) {
+  RecordingDelegate delegate;
+  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
+  EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, params, nullptr, nullptr, nullptr),
+            S_OK);
+  return delegate.calls;
+}
+
 // Raises `id` with its arguments in declared order (Invoke takes them last
-// first); what the delegate recorded.
+// first).
 std::string Raise(DISPID id, std::vector<VARIANT> arguments) {
   std::reverse(arguments.begin(), arguments.end());
   DISPPARAMS params = {arguments.empty() ? nullptr : arguments.data(), nullptr,
                        static_cast<UINT>(arguments.size()), 0};
-  RecordingDelegate delegate;
-  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
-  EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-            S_OK);
-  return delegate.calls;
+  return Invoke(id, &params);
 }
 
 class IEBrowserEventSinkTest : public testing::Test {
@@ -109,17 +114,13 @@ TEST_F(IEBrowserEventSinkTest, MalformedEventsAreDropped) {
   EXPECT_EQ(Raise(DISPID_DOWNLOADBEGIN, {}), "DownloadBegin");
 
   // No parameter block, a count without an array, an array without a count.
-  RecordingDelegate delegate;
-  com_ptr<IEBrowserEventSink> sink = MakeComObject<IEBrowserEventSink>(&delegate);
   VARIANT unused = Of(VT_EMPTY);
   DISPPARAMS no_array = {nullptr, nullptr, 1, 0};
   DISPPARAMS no_count = {&unused, nullptr, 0, 0};
   for (DISPPARAMS* params : {static_cast<DISPPARAMS*>(nullptr), &no_array, &no_count}) {
     for (const DISPID id : {DISPID_WINDOWSETWIDTH, DISPID_DOWNLOADBEGIN})
-      EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, params, nullptr, nullptr, nullptr),
-                S_OK);
+      EXPECT_EQ(Invoke(id, params), "") << id;
   }
-  EXPECT_EQ(delegate.calls, "");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ie_control/ie_test_util.h"
+#include "tests/child_process.h"
 #include "tests/testing/test_http_server.h"
 #include "tools/stand_in_engine/testing/scoped_stand_in_engine.h"
 #include "ui_base/ax_test_util.h"
@@ -24,6 +24,37 @@ namespace {
 
 constexpr int kControlId = 6;
 
+// Every report as one line, e.g. L"BeforeNavigate 6 top http://...".
+class RecordingNotify : public IIEControlNotify {
+ public:
+  void NotifyNavigateComplete(int id, const wchar_t* url) override {
+    Add(L"NavigateComplete " + std::to_wstring(id), url);
+  }
+  void NotifyNavigateError(int id, const wchar_t* url) override {
+    Add(L"NavigateError " + std::to_wstring(id), url);
+  }
+  void NotifyDocumentComplete(int id, const wchar_t* url, const wchar_t* title) override {
+    Add(L"DocumentComplete " + std::to_wstring(id), url, title);
+  }
+  void NotifyBeforeNavigate(int id, bool top_frame, const wchar_t* url) override {
+    Add(L"BeforeNavigate " + std::to_wstring(id) + (top_frame ? L" top" : L" sub"), url);
+  }
+  void NotifyTitleChange(const wchar_t* title) override { Add(L"TitleChange", title); }
+
+  size_t Count(const std::wstring& prefix) const {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::wstring& line) { return line.starts_with(prefix); });
+  }
+
+  std::vector<std::wstring> lines;
+
+ private:
+  void Add(const std::wstring& report, const wchar_t* text, const wchar_t* title = nullptr) {
+    lines.push_back(report + L" " + (text ? text : L"(null)") +
+                    (title ? L" [" + std::wstring(title) + L"]" : L""));
+  }
+};
+
 // The host as the engine would be: it takes every message forwarded to it.
 WNDPROC g_host_proc = nullptr;
 
@@ -33,9 +64,7 @@ LRESULT CALLBACK TakeForwarded(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
 }
 
 std::wstring Page(const wchar_t* name) {
-  wchar_t module[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-  return std::wstring(L"res://") + module + L"/" + name;
+  return L"res://" + CurrentTestProgram() + L"/" + name;
 }
 
 class CIEControlTest : public testing::Test {
@@ -58,11 +87,13 @@ class CIEControlTest : public testing::Test {
   // `expected` navigations have failed.
   std::vector<std::wstring> Started(size_t expected) {
     static constexpr wchar_t kStarted[] = L"BeforeNavigate 6 top ";
-    (void)PumpMessagesUntil([&] { return notify_.Matching(L"NavigateError").size() >= expected; });
+    (void)PumpMessagesUntil([&] { return notify_.Count(L"NavigateError") >= expected; });
     PumpMessagesFor(500);  // anything late would show
     std::vector<std::wstring> urls;
-    for (const std::wstring& line : notify_.Matching(kStarted))
-      urls.push_back(line.substr(std::size(kStarted) - 1));
+    for (const std::wstring& line : notify_.lines) {
+      if (line.starts_with(kStarted))
+        urls.push_back(line.substr(std::size(kStarted) - 1));
+    }
     return urls;
   }
 
@@ -100,7 +131,7 @@ TEST_F(CIEControlTest, FailedNavigationGoesToTheErrorPageOnceInAnyLetterCase) {
         url == shouted ? std::vector<std::wstring>{url}
                        : std::vector<std::wstring>{url, Page(L"error.htm")};
     EXPECT_EQ(Started(expected.size()), expected);
-    EXPECT_EQ(notify_.Matching(L"NavigateError").size(), expected.size());
+    EXPECT_EQ(notify_.Count(L"NavigateError"), expected.size());
   }
 }
 
@@ -133,7 +164,7 @@ TEST_F(CIEControlTest, NavigationReportsEveryStartTheTitleAndTheTopDocumentOnly)
   const std::wstring page = server_.Url("/page.html");
   const std::wstring frame = server_.Url("/frame.html");
   control_.Navigate(page.c_str(), false);
-  ASSERT_TRUE(PumpMessagesUntil([&] { return !notify_.Matching(L"DocumentComplete").empty(); }));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return notify_.Count(L"DocumentComplete") > 0; }));
   PumpMessagesFor(200);  // anything late would show
   EXPECT_EQ(notify_.lines, (std::vector<std::wstring>{
                                L"BeforeNavigate 6 top " + page,

@@ -39,12 +39,6 @@ constexpr wchar_t kSuggestionName[] = L"IntelliFormProxy";
 // one fails only when the machine stalls for most of a second.
 constexpr int kAttempts = 5;
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return fs::path(std::wstring(path, length)).parent_path().wstring();
-}
-
 // Creates the suggestion window, message-only, through `caller`; null when
 // refused.
 unique_hwnd CreateSuggestion(const OutsideCaller& caller) {
@@ -55,14 +49,12 @@ unique_hwnd CreateSuggestion(const OutsideCaller& caller) {
 
 // When the guard runs out is the rule's to show.
 TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
-  WNDCLASSW window_class = {};
-  window_class.lpfnWndProc = ::DefWindowProcW;
-  window_class.hInstance = ::GetModuleHandleW(nullptr);
-  window_class.lpszClassName = kSuggestionClass;
-  const std::optional<OutsideCaller> engine =
-      OutsideCaller::Load(OwnFolder() + L"\\" + kFrameModule);
-  const std::optional<OutsideCaller> other =
-      OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
+  const WNDCLASSW window_class = {.lpfnWndProc = ::DefWindowProcW,
+                                  .hInstance = ::GetModuleHandleW(nullptr),
+                                  .lpszClassName = kSuggestionClass};
+  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
+  const std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kFrameModule);
+  const std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
   CHILD_CHECK(::RegisterClassW(&window_class) && engine && other);
   // The stand-in really is what the process knows as the frame module.
   CHILD_CHECK(IsAddressInModule(kFrameModule, reinterpret_cast<void*>(engine->create_window_ex_w)));
@@ -80,39 +72,33 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
   return __LINE__;
 }
 
+// Wine loads the child's "ieframe.dll" from its folder.
 class IntelliFormsPopupCloseGuardTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::error_code error;
-    folder_ = fs::temp_directory_path(error) /
-              ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
-    fs::remove_all(folder_, error);
-    ASSERT_TRUE(fs::create_directories(folder_, error)) << error.message();
-    program_ = folder_ / kChildName;
-    ASSERT_TRUE(fs::copy_file(CurrentTestProgram(), program_, error)) << error.message();
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::copy_file(CurrentTestProgram(), folder_ / kChildName);
     ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), OutsideCaller::kFileName));
     ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), kFrameModule));
-
     const wchar_t native[] = L"native,builtin";
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"ieframe", REG_SZ, native,
                                 sizeof(native)),
               ERROR_SUCCESS);
   }
-
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
+  void TearDown() override { fs::remove_all(folder_); }
 
   static constexpr wchar_t kOverridesKey[] =
       L"Software\\Wine\\AppDefaults\\tb_popup_guard_child.exe\\DllOverrides";
   ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
-  fs::path folder_;
-  fs::path program_;
+  const fs::path folder_ =
+      fs::temp_directory_path() / ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
 };
 
 }  // namespace
 
 TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
-  EXPECT_EQ(RunChild(program_.wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"), kDone);
+  EXPECT_EQ(
+      RunChild((folder_ / kChildName).wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"),
+      kDone);
 }

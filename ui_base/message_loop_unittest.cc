@@ -13,57 +13,48 @@ constexpr UINT kTestMessage = WM_APP + 7;
 
 class RecordingFilter : public CMessageFilter {
  public:
-  RecordingFilter(std::vector<int>* log, int id, bool take) : log_(log), id_(id), take_(take) {}
+  RecordingFilter(std::vector<int>* log, int id) : log_(log), id_(id) {}
   bool PreTranslateMessage(MSG* msg) override {
     if (msg->message != kTestMessage)
       return false;
     log_->push_back(id_);
     if (on_message)
       on_message();
-    return take_;
+    return take;
   }
+  bool take = false;
   std::function<void()> on_message;
 
  private:
   std::vector<int>* log_;
   int id_;
-  bool take_;
 };
 
-class MessageLoopTest : public testing::Test {
- protected:
+TEST(MessageLoopTest, LatestFilterSeesMessagesFirstAndMayTakeThemOrRemoveFilters) {
+  CMessageLoop loop;
+  std::vector<int> log;
   // Runs the loop over one test message; the filters that saw it.
-  std::vector<int> RunOverOneMessage() {
-    log_.clear();
+  const auto run_over_one_message = [&] {
+    log.clear();
     ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
     ::PostQuitMessage(5);
-    EXPECT_EQ(loop_.Run(), 5);
-    return log_;
-  }
-
-  CMessageLoop loop_;
-  std::vector<int> log_;
-  RecordingFilter first_{&log_, 1, false};
-};
-
-TEST_F(MessageLoopTest, LatestFilterSeesMessagesFirstAndCanTakeThem) {
-  RecordingFilter second(&log_, 2, true);
-  loop_.AddMessageFilter(&first_);
-  loop_.AddMessageFilter(&second);
-  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{2});
-  loop_.RemoveMessageFilter(&second);
-  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{1});
-}
-
-TEST_F(MessageLoopTest, FilterMayRemoveItselfWhileSeeingAMessage) {
-  RecordingFilter second(&log_, 2, false);
-  second.on_message = [&] {
-    loop_.RemoveMessageFilter(&second);
-    loop_.RemoveMessageFilter(&first_);
+    EXPECT_EQ(loop.Run(), 5);
+    return log;
   };
-  loop_.AddMessageFilter(&first_);
-  loop_.AddMessageFilter(&second);
-  EXPECT_EQ(RunOverOneMessage(), std::vector<int>{2}) << "a removed filter is not called";
+  RecordingFilter first(&log, 1);
+  RecordingFilter second(&log, 2);
+  loop.AddMessageFilter(&first);
+  loop.AddMessageFilter(&second);
+  EXPECT_EQ(run_over_one_message(), (std::vector<int>{2, 1}));
+  second.take = true;
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{2});
+  second.take = false;
+  second.on_message = [&] {
+    loop.RemoveMessageFilter(&second);
+    loop.RemoveMessageFilter(&first);
+  };
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{2}) << "a removed filter is not called";
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{});
 }
 
 TEST(MessageLoopIdleTest, MouseMovesPaintAndSystemTimersDoNotCountAsInput) {

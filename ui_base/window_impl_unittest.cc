@@ -15,7 +15,7 @@ const WindowClassInfo kTestClass = {L"TabBridge_WindowImplTest", CS_DBLCLKS, nul
 
 class Recorder : public WindowImpl {
  public:
-  explicit Recorder(std::vector<std::string>* log, const char* name) : log_(log), name_(name) {}
+  explicit Recorder(std::string* log, const char* name) : log_(log), name_(name) {}
 
   HWND Create(HWND parent = nullptr, DWORD style = WS_POPUP) {
     return CreateWindowOfClass(kTestClass, parent, RECT{0, 0, 100, 100}, style, 0, 7);
@@ -32,34 +32,36 @@ class Recorder : public WindowImpl {
 
  protected:
   void OnFinalMessage(HWND hwnd) override {
-    log_->push_back(name_ + " final");
+    Log(name_ + " final");
     if (on_final_message)
       on_final_message(hwnd);
   }
 
  private:
   LRESULT OnSeen(UINT, WPARAM pass_on, LPARAM, bool& handled) {
-    log_->push_back(name_ + (pass_on ? " passed on" : " answered"));
+    Log(name_ + (pass_on ? " passed on" : " answered"));
     handled = !pass_on;
     return 42;
   }
   LRESULT OnDestroy(UINT, WPARAM, LPARAM lparam, bool&) {
     ::DestroyWindow(reinterpret_cast<HWND>(lparam));
-    log_->push_back(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
+    Log(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
     return 5;
   }
   LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, bool& handled) {
-    log_->push_back(name_ + " ncdestroy");
+    Log(name_ + " ncdestroy");
     handled = false;
     return 0;
   }
 
-  std::vector<std::string>* log_;
+  void Log(const std::string& line) { *log_ += (log_->empty() ? "" : "; ") + line; }
+
+  std::string* log_;
   std::string name_;
 };
 
 TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
-  std::vector<std::string> log;
+  std::string log;
   Recorder owner(&log, "owner");
   const HWND hwnd = owner.Create();
   ASSERT_NE(hwnd, nullptr);
@@ -69,8 +71,7 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
 
   EXPECT_EQ(::SendMessageW(hwnd, kSeen, false, 0), 42);
   EXPECT_EQ(::SendMessageW(hwnd, kSeen, true, 0), 0);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"front answered", "front passed on", "owner passed on"}));
+  EXPECT_EQ(log, "front answered; front passed on; owner passed on");
 
   // One subclass per window.
   Recorder second(&log, "second");
@@ -79,13 +80,12 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
 
   log.clear();
   ::DestroyWindow(hwnd);
-  EXPECT_EQ(log, (std::vector<std::string>{"front ncdestroy", "owner ncdestroy", "owner final",
-                                           "front final"}));
+  EXPECT_EQ(log, "front ncdestroy; owner ncdestroy; owner final; front final");
 }
 
 // An owner that embeds the object of its child window, as a frame its view.
 struct Embedding {
-  explicit Embedding(std::vector<std::string>* log) : owner(log, "owner"), child(log, "child") {
+  explicit Embedding(std::string* log) : owner(log, "owner"), child(log, "child") {
     child.SetLifetimeOwner(&owner);
   }
   Recorder owner;
@@ -94,7 +94,7 @@ struct Embedding {
 
 // The child's final message waits for its handler that destroyed the parent.
 TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedChildAndItsUsersAreDone) {
-  std::vector<std::string> log;
+  std::string log;
   auto* embedding = new Embedding(&log);
   embedding->owner.on_final_message = [embedding](HWND) { delete embedding; };
   const HWND parent = embedding->owner.Create();
@@ -106,18 +106,18 @@ TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedChildAndItsUsersAreDone) {
   {
     const WindowImpl::ScopedUse in_use(&embedding->owner);
     ::SendMessageW(child, kDestroy, 0, reinterpret_cast<LPARAM>(parent));
-    log.push_back("use ends");
+    log += "; use ends";
   }
-  std::erase_if(log, [](const std::string& line) { return line.ends_with("ncdestroy"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"child after destroy, hwnd null", "child final",
-                                           "use ends", "owner final"}));
+  EXPECT_EQ(log,
+            "child ncdestroy; owner ncdestroy; child after destroy, hwnd null; child final; "
+            "use ends; owner final");
 }
 
 TEST(WindowImplTest, ClassRegisteredWithAnotherProcedureIsRefused) {
-  WNDCLASSEXW foreign = {sizeof(foreign)};
-  foreign.lpfnWndProc = ::DefWindowProcW;
-  foreign.hInstance = ::GetModuleHandleW(nullptr);
-  foreign.lpszClassName = L"TabBridge_WindowImplForeign";
+  const WNDCLASSEXW foreign = {.cbSize = sizeof(WNDCLASSEXW),
+                               .lpfnWndProc = ::DefWindowProcW,
+                               .hInstance = ::GetModuleHandleW(nullptr),
+                               .lpszClassName = L"TabBridge_WindowImplForeign"};
   ASSERT_NE(::RegisterClassExW(&foreign), 0);
   const WindowClassInfo info = {L"TabBridge_WindowImplForeign", 0, nullptr, nullptr};
   EXPECT_FALSE(WindowImpl::RegisterWindowClass(info));
