@@ -18,8 +18,9 @@
 // program under a name of its own, for which Wine is told to load the
 // engine's frame module from our file. The copy of the outside caller named
 // "ieframe.dll" then stands in for the engine's frame module, and calls from
-// it count as the engine's. A routine's result is 0, or the line of the first
-// check that failed.
+// it count as the engine's. A routine's result is kDone, or the line of the
+// first check that failed; under Wine a child killed by a stack overflow ends
+// with 0.
 #define CHILD_CHECK(condition) \
   if (!(condition))            \
   return __LINE__
@@ -27,6 +28,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr DWORD kDone = 1000;
 
 constexpr wchar_t kChildName[] = L"tb_popup_guard_child.exe";
 constexpr wchar_t kFrameModule[] = L"ieframe.dll";
@@ -36,109 +39,66 @@ constexpr wchar_t kSuggestionName[] = L"IntelliFormProxy";
 // one fails only when the machine stalls for most of a second.
 constexpr int kAttempts = 5;
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return fs::path(std::wstring(path, length)).parent_path().wstring();
+// Creates the suggestion window, message-only, through `caller`; null when
+// refused.
+unique_hwnd CreateSuggestion(const OutsideCaller& caller) {
+  return unique_hwnd(caller.create_window_ex_w(0, kSuggestionClass, kSuggestionName, 0, 0, 0, 0, 0,
+                                               HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
+                                               nullptr));
 }
 
-// Creates a message-only window through `caller`; null when refused.
-unique_hwnd Create(const OutsideCaller& caller, const wchar_t* class_name, const wchar_t* name) {
-  return unique_hwnd(caller.create_window_ex_w(0, class_name, name, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                               nullptr, ::GetModuleHandleW(nullptr), nullptr));
-}
-
-struct Callers {
-  OutsideCaller engine;
-  OutsideCaller other;
-  ATOM atom;
-};
-
-std::optional<Callers> Prepare() {
-  WNDCLASSW window_class = {};
-  window_class.lpfnWndProc = ::DefWindowProcW;
-  window_class.hInstance = ::GetModuleHandleW(nullptr);
-  window_class.lpszClassName = kSuggestionClass;
-  const ATOM atom = ::RegisterClassW(&window_class);
-  std::optional<OutsideCaller> engine = OutsideCaller::Load(OwnFolder() + L"\\" + kFrameModule);
-  std::optional<OutsideCaller> other =
-      OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
-  if (!atom || !engine || !other)
-    return std::nullopt;
-  return Callers{std::move(*engine), std::move(*other), atom};
-}
-
+// When the guard runs out is the rule's to show.
 TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
-  std::optional<Callers> callers = Prepare();
-  CHILD_CHECK(callers);
+  const WNDCLASSW window_class = {.lpfnWndProc = ::DefWindowProcW,
+                                  .hInstance = ::GetModuleHandleW(nullptr),
+                                  .lpszClassName = kSuggestionClass};
+  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
+  const std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kFrameModule);
+  const std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
+  CHILD_CHECK(::RegisterClassW(&window_class) && engine && other);
   // The stand-in really is what the process knows as the frame module.
-  CHILD_CHECK(
-      IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->engine.create_window_ex_w)));
-  CHILD_CHECK(
-      !IsAddressInModule(kFrameModule, reinterpret_cast<void*>(callers->other.create_window_ex_w)));
+  CHILD_CHECK(IsAddressInModule(kFrameModule, reinterpret_cast<void*>(engine->create_window_ex_w)));
   CHILD_CHECK(InstallIntelliFormsGuard());
   CHILD_CHECK(!InstallIntelliFormsGuard());
-
-  // Before the first script close nothing is refused.
-  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
-
-  bool timed = false;
-  for (int attempt = 0; attempt < kAttempts && !timed; ++attempt) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const DWORD before = ::GetTickCount();
     MarkPopupClose();
-    unique_hwnd from_engine = Create(callers->engine, kSuggestionClass, kSuggestionName);
-    unique_hwnd from_other = Create(callers->other, kSuggestionClass, kSuggestionName);
+    const unique_hwnd from_engine = CreateSuggestion(*engine);
+    const unique_hwnd from_other = CreateSuggestion(*other);
     // Only when every creation fell inside the guard is the outcome certain.
-    if (::GetTickCount() - before > 800)
-      continue;
-    timed = true;
-    CHILD_CHECK(!from_engine);
-    CHILD_CHECK(from_other);
+    if (::GetTickCount() - before <= 800)
+      return !from_engine && from_other ? kDone : __LINE__;
   }
-  CHILD_CHECK(timed);
-
-  // Once the guard has run out the engine gets its window again.
-  const DWORD marked_by = ::GetTickCount();
-  for (int wait = 0; wait < 40 && ::GetTickCount() - marked_by <= 800; ++wait)
-    ::Sleep(50);
-  CHILD_CHECK(::GetTickCount() - marked_by > 800);
-  CHILD_CHECK(Create(callers->engine, kSuggestionClass, kSuggestionName));
-  return 0;
+  return __LINE__;
 }
 
+// Wine loads the child's "ieframe.dll" from its folder.
 class IntelliFormsPopupCloseGuardTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::error_code error;
-    folder_ = fs::temp_directory_path(error) /
-              ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
-    fs::remove_all(folder_, error);
-    ASSERT_TRUE(fs::create_directories(folder_, error)) << error.message();
-    program_ = folder_ / kChildName;
-    ASSERT_TRUE(fs::copy_file(CurrentTestProgram(), program_, error)) << error.message();
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::copy_file(CurrentTestProgram(), folder_ / kChildName);
     ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), OutsideCaller::kFileName));
     ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), kFrameModule));
-
     const wchar_t native[] = L"native,builtin";
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"ieframe", REG_SZ, native,
                                 sizeof(native)),
               ERROR_SUCCESS);
   }
-
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
+  void TearDown() override { fs::remove_all(folder_); }
 
   static constexpr wchar_t kOverridesKey[] =
       L"Software\\Wine\\AppDefaults\\tb_popup_guard_child.exe\\DllOverrides";
   ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
-  fs::path folder_;
-  fs::path program_;
+  const fs::path folder_ =
+      fs::temp_directory_path() / ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
 };
 
 }  // namespace
 
 TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
-  EXPECT_EQ(RunChild(program_.wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"), 0u);
+  EXPECT_EQ(
+      RunChild((folder_ / kChildName).wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"),
+      kDone);
 }

@@ -13,70 +13,53 @@ constexpr UINT kTestMessage = WM_APP + 7;
 
 class RecordingFilter : public CMessageFilter {
  public:
-  RecordingFilter(std::vector<int>* log, int id, bool take) : log_(log), id_(id), take_(take) {}
+  RecordingFilter(std::vector<int>* log, int id) : log_(log), id_(id) {}
   bool PreTranslateMessage(MSG* msg) override {
     if (msg->message != kTestMessage)
       return false;
     log_->push_back(id_);
     if (on_message)
       on_message();
-    return take_;
+    return take;
   }
+  bool take = false;
   std::function<void()> on_message;
 
  private:
   std::vector<int>* log_;
   int id_;
-  bool take_;
 };
 
-TEST(MessageLoopTest, LatestFilterSeesMessagesFirstAndCanTakeThem) {
+TEST(MessageLoopTest, LatestFilterSeesMessagesFirstAndMayTakeThemOrRemoveFilters) {
   CMessageLoop loop;
   std::vector<int> log;
-  RecordingFilter first(&log, 1, false);
-  RecordingFilter second(&log, 2, true);
+  // Runs the loop over one test message; the filters that saw it.
+  const auto run_over_one_message = [&] {
+    log.clear();
+    ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
+    ::PostQuitMessage(5);
+    EXPECT_EQ(loop.Run(), 5);
+    return log;
+  };
+  RecordingFilter first(&log, 1);
+  RecordingFilter second(&log, 2);
   loop.AddMessageFilter(&first);
   loop.AddMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(5);
-  EXPECT_EQ(loop.Run(), 5);
-  EXPECT_EQ(log, std::vector<int>{2});
-
-  log.clear();
-  loop.RemoveMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(0);
-  loop.Run();
-  EXPECT_EQ(log, std::vector<int>{1});
-}
-
-TEST(MessageLoopTest, FilterMayRemoveItselfWhileSeeingAMessage) {
-  CMessageLoop loop;
-  std::vector<int> log;
-  RecordingFilter first(&log, 1, false);
-  RecordingFilter second(&log, 2, false);
+  EXPECT_EQ(run_over_one_message(), (std::vector<int>{2, 1}));
+  second.take = true;
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{2});
+  second.take = false;
   second.on_message = [&] {
     loop.RemoveMessageFilter(&second);
     loop.RemoveMessageFilter(&first);
   };
-  loop.AddMessageFilter(&first);
-  loop.AddMessageFilter(&second);
-  ::PostThreadMessageW(::GetCurrentThreadId(), kTestMessage, 0, 0);
-  ::PostQuitMessage(0);
-  loop.Run();
-  EXPECT_EQ(log, std::vector<int>{2}) << "a removed filter is not called";
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{2}) << "a removed filter is not called";
+  EXPECT_EQ(run_over_one_message(), std::vector<int>{});
 }
 
-TEST(MessageLoopTest, MouseMovesDoNotCountAsInput) {
-  MSG msg = {};
-  msg.message = WM_MOUSEMOVE;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = WM_PAINT;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = 0x0118;
-  EXPECT_FALSE(CMessageLoop::IsIdleMessage(msg));
-  msg.message = WM_KEYDOWN;
-  EXPECT_TRUE(CMessageLoop::IsIdleMessage(msg));
+TEST(MessageLoopIdleTest, MouseMovesPaintAndSystemTimersDoNotCountAsInput) {
+  for (const UINT message : {WM_MOUSEMOVE, WM_NCMOUSEMOVE, WM_PAINT, 0x0118, WM_KEYDOWN})
+    EXPECT_EQ(CMessageLoop::IsIdleMessage(MSG{nullptr, message}), message == WM_KEYDOWN) << message;
 }
 
 }  // namespace

@@ -6,20 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "ui_base/ax_test_util.h"
-
 namespace {
 
-constexpr UINT kAnswered = WM_APP + 1;  // handled, answers 42
-constexpr UINT kPassedOn = WM_APP + 2;  // seen, then passed on
-constexpr UINT kDestroySelf = WM_APP + 3;
-constexpr UINT kDestroyParent = WM_APP + 4;
+constexpr UINT kSeen = WM_APP + 1;     // answered 42, or passed on when wParam says so
+constexpr UINT kDestroy = WM_APP + 2;  // destroys the window in lParam
 
 const WindowClassInfo kTestClass = {L"TabBridge_WindowImplTest", CS_DBLCLKS, nullptr, IDC_ARROW};
 
 class Recorder : public WindowImpl {
  public:
-  explicit Recorder(std::vector<std::string>* log, const char* name) : log_(log), name_(name) {}
+  explicit Recorder(std::string* log, const char* name) : log_(log), name_(name) {}
 
   HWND Create(HWND parent = nullptr, DWORD style = WS_POPUP) {
     return CreateWindowOfClass(kTestClass, parent, RECT{0, 0, 100, 100}, style, 0, 7);
@@ -29,65 +25,43 @@ class Recorder : public WindowImpl {
   std::function<void(HWND)> on_final_message;
 
   TB_BEGIN_MSG_MAP()
-  TB_MESSAGE_HANDLER(kAnswered, OnAnswered)
-  TB_MESSAGE_HANDLER(kPassedOn, OnPassedOn)
-  TB_MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
-  TB_MESSAGE_HANDLER(kDestroyParent, OnDestroyParent)
+  TB_MESSAGE_HANDLER(kSeen, OnSeen)
+  TB_MESSAGE_HANDLER(kDestroy, OnDestroy)
   TB_MESSAGE_HANDLER(WM_NCDESTROY, OnNcDestroy)
   TB_END_MSG_MAP()
 
  protected:
   void OnFinalMessage(HWND hwnd) override {
-    log_->push_back(name_ + " final");
+    Log(name_ + " final");
     if (on_final_message)
       on_final_message(hwnd);
   }
 
  private:
-  LRESULT OnAnswered(UINT, WPARAM, LPARAM, bool&) {
-    log_->push_back(name_ + " answered");
+  LRESULT OnSeen(UINT, WPARAM pass_on, LPARAM, bool& handled) {
+    Log(name_ + (pass_on ? " passed on" : " answered"));
+    handled = !pass_on;
     return 42;
   }
-  LRESULT OnPassedOn(UINT, WPARAM, LPARAM, bool& handled) {
-    log_->push_back(name_ + " passed on");
-    handled = false;
-    return 0;
-  }
-  LRESULT OnDestroySelf(UINT, WPARAM, LPARAM, bool&) {
-    ::DestroyWindow(hwnd());
-    log_->push_back(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM lparam, bool&) {
+    ::DestroyWindow(reinterpret_cast<HWND>(lparam));
+    Log(name_ + " after destroy, hwnd " + (hwnd() ? "set" : "null"));
     return 5;
   }
-  LRESULT OnDestroyParent(UINT, WPARAM, LPARAM, bool&) {
-    ::DestroyWindow(::GetParent(hwnd()));
-    log_->push_back(name_ + " after destroying its parent");
-    return 0;
-  }
   LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, bool& handled) {
-    log_->push_back(name_ + " ncdestroy");
+    Log(name_ + " ncdestroy");
     handled = false;
     return 0;
   }
 
-  std::vector<std::string>* log_;
+  void Log(const std::string& line) { *log_ += (log_->empty() ? "" : "; ") + line; }
+
+  std::string* log_;
   std::string name_;
 };
 
-TEST(WindowImplTest, ChildGetsItsParentAndControlId) {
-  std::vector<std::string> log;
-  unique_hwnd parent = CreatePlainWindow();
-  Recorder child(&log, "child");
-  const HWND hwnd = child.Create(parent.get(), WS_CHILD);
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(::GetParent(hwnd), parent.get());
-  EXPECT_EQ(::GetDlgCtrlID(hwnd), 7);
-  parent.reset();
-  EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_EQ(child.hwnd(), nullptr);
-}
-
 TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
-  std::vector<std::string> log;
+  std::string log;
   Recorder owner(&log, "owner");
   const HWND hwnd = owner.Create();
   ASSERT_NE(hwnd, nullptr);
@@ -95,10 +69,9 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
   ASSERT_TRUE(front.Subclass(hwnd));
   EXPECT_EQ(front.hwnd(), hwnd);
 
-  EXPECT_EQ(::SendMessageW(hwnd, kAnswered, 0, 0), 42);
-  EXPECT_EQ(::SendMessageW(hwnd, kPassedOn, 0, 0), 0);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"front answered", "front passed on", "owner passed on"}));
+  EXPECT_EQ(::SendMessageW(hwnd, kSeen, false, 0), 42);
+  EXPECT_EQ(::SendMessageW(hwnd, kSeen, true, 0), 0);
+  EXPECT_EQ(log, "front answered; front passed on; owner passed on");
 
   // One subclass per window.
   Recorder second(&log, "second");
@@ -107,53 +80,44 @@ TEST(WindowImplTest, SubclassSeesMessagesFirstAndChainsToThePreviousProcedure) {
 
   log.clear();
   ::DestroyWindow(hwnd);
-  EXPECT_EQ(log, (std::vector<std::string>{"front ncdestroy", "owner ncdestroy", "owner final",
-                                           "front final"}));
-}
-
-TEST(WindowImplTest, FinalMessageWaitsForTheHandlerThatDestroyedTheWindow) {
-  std::vector<std::string> log;
-  Recorder owner(&log, "owner");
-  const HWND hwnd = owner.Create();
-  ASSERT_NE(hwnd, nullptr);
-  EXPECT_EQ(::SendMessageW(hwnd, kDestroySelf, 0, 0), 5);
-  EXPECT_EQ(log, (std::vector<std::string>{"owner ncdestroy", "owner after destroy, hwnd null",
-                                           "owner final"}));
-  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(log, "front ncdestroy; owner ncdestroy; owner final; front final");
 }
 
 // An owner that embeds the object of its child window, as a frame its view.
 struct Embedding {
-  explicit Embedding(std::vector<std::string>* log) : owner(log, "owner"), child(log, "child") {
+  explicit Embedding(std::string* log) : owner(log, "owner"), child(log, "child") {
     child.SetLifetimeOwner(&owner);
   }
   Recorder owner;
   Recorder child;
 };
 
-TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedObjectAndItsUsersAreDone) {
-  std::vector<std::string> log;
+// The child's final message waits for its handler that destroyed the parent.
+TEST(WindowImplTest, OwnerEndsOnlyOnceItsEmbeddedChildAndItsUsersAreDone) {
+  std::string log;
   auto* embedding = new Embedding(&log);
   embedding->owner.on_final_message = [embedding](HWND) { delete embedding; };
   const HWND parent = embedding->owner.Create();
   ASSERT_NE(parent, nullptr);
   const HWND child = embedding->child.Create(parent, WS_CHILD);
   ASSERT_NE(child, nullptr);
+  EXPECT_EQ(::GetParent(child), parent);
+  EXPECT_EQ(::GetDlgCtrlID(child), 7);
   {
     const WindowImpl::ScopedUse in_use(&embedding->owner);
-    ::SendMessageW(child, kDestroyParent, 0, 0);
-    log.push_back("use ends");
+    ::SendMessageW(child, kDestroy, 0, reinterpret_cast<LPARAM>(parent));
+    log += "; use ends";
   }
-  std::erase_if(log, [](const std::string& line) { return line.ends_with("ncdestroy"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"child after destroying its parent", "child final",
-                                           "use ends", "owner final"}));
+  EXPECT_EQ(log,
+            "child ncdestroy; owner ncdestroy; child after destroy, hwnd null; child final; "
+            "use ends; owner final");
 }
 
 TEST(WindowImplTest, ClassRegisteredWithAnotherProcedureIsRefused) {
-  WNDCLASSEXW foreign = {sizeof(foreign)};
-  foreign.lpfnWndProc = ::DefWindowProcW;
-  foreign.hInstance = ::GetModuleHandleW(nullptr);
-  foreign.lpszClassName = L"TabBridge_WindowImplForeign";
+  const WNDCLASSEXW foreign = {.cbSize = sizeof(WNDCLASSEXW),
+                               .lpfnWndProc = ::DefWindowProcW,
+                               .hInstance = ::GetModuleHandleW(nullptr),
+                               .lpszClassName = L"TabBridge_WindowImplForeign"};
   ASSERT_NE(::RegisterClassExW(&foreign), 0);
   const WindowClassInfo info = {L"TabBridge_WindowImplForeign", 0, nullptr, nullptr};
   EXPECT_FALSE(WindowImpl::RegisterWindowClass(info));

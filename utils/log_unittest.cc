@@ -8,13 +8,11 @@
 #include <fstream>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/child_process.h"
 #include "tests/scoped_registry_backup.h"
 #include "utils/log_failure.h"
-#include "utils/scoped_handle.h"
 
 // The line format itself is log_line_unittest.cc's.
 
@@ -24,23 +22,24 @@ namespace fs = std::filesystem;
 
 constexpr size_t kRotateSize = 5242880;
 
-// Logs at every level below FATAL; the result counts evaluated operands.
+// Logs at every level below FATAL, then traces failed calls, which pass
+// through, at DEBUG. The result counts evaluated operands; 99 when a
+// statement lost the caller's last error or a result did not pass.
 TB_CHILD_ROUTINE(LogAtEachLevel) {
   int evaluated = 0;
   LOG(DEBUG) << ++evaluated;
   LOG(INFO) << ++evaluated;
   LOG(WARNING) << ++evaluated;
-  LOG(ERROR) << ++evaluated;
-  return evaluated;
-}
-
-TB_CHILD_ROUTINE(KeepLastError) {
-  ::SetLastError(5678);
-  LOG(ERROR) << L"written " << [] {
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return 1;
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  LOG(ERROR) << ++evaluated << [] {
+    ::SetLastError(5678);
+    return L"";
   }();
-  return ::GetLastError() == 5678 ? 0 : 1;
+  const bool passed = ::GetLastError() == ERROR_ACCESS_DENIED && !LOG_IF_WIN32_BOOL_FALSE(FALSE) &&
+                      ::GetLastError() == ERROR_ACCESS_DENIED && LOG_IF_FAILED(E_FAIL) == E_FAIL &&
+                      LOG_IF_FAILED(S_FALSE) == S_FALSE && LOG_IF_FALSE(true) &&
+                      !LOG_IF_FALSE(1 == 2);
+  return passed ? evaluated : 99;
 }
 
 TB_CHILD_ROUTINE(LogThousandLines) {
@@ -49,47 +48,19 @@ TB_CHILD_ROUTINE(LogThousandLines) {
   return 0;
 }
 
-LONG WINAPI ExitOnBreakpoint(EXCEPTION_POINTERS* info) {
-  ExitChild(info->ExceptionRecord->ExceptionCode == EXCEPTION_BREAKPOINT ? 42 : 43);
-}
-
-TB_CHILD_ROUTINE(LogFatal) {
-  ::SetUnhandledExceptionFilter(ExitOnBreakpoint);
-  LOG(FATAL) << L"fatal text";
-  return 0;
-}
-
-TB_CHILD_ROUTINE(LogFailures) {
-  ::SetLastError(ERROR_ACCESS_DENIED);
-  const bool kept_error =
-      !LOG_IF_WIN32_BOOL_FALSE(FALSE) && ::GetLastError() == ERROR_ACCESS_DENIED;
-  const bool passed = LOG_IF_FAILED(E_FAIL) == E_FAIL && LOG_IF_FAILED(S_FALSE) == S_FALSE &&
-                      LOG_IF_FALSE(true) && !LOG_IF_FALSE(1 == 2);
-  return kept_error && passed ? 0 : 1;
-}
-
-TB_CHILD_ROUTINE(CallOffItsThread) {
-  ::SetUnhandledExceptionFilter(ExitOnBreakpoint);
-  const ThreadChecker checker;
-  std::thread([&checker] { DCHECK_CALLED_ON_VALID_THREAD(checker); }).join();
-  DCHECK_CALLED_ON_VALID_THREAD(checker);
-  return 0;
-}
-
 std::string ReadBytes(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The lines, each cut to what follows its prefix when it has one; a last
-// piece without CRLF is kept so that the caller sees it.
+// The texts after each line's prefix.
 std::vector<std::string> Texts(const std::string& bytes) {
   std::vector<std::string> texts;
   for (size_t start = 0, end; start < bytes.size(); start = end + 2) {
     end = std::min(bytes.find("\r\n", start), bytes.size());
-    const std::string line = bytes.substr(start, end - start);
-    const size_t text = line.find("] ");
-    texts.push_back(line[0] == '[' && text != std::string::npos ? line.substr(text + 2) : line);
+    const size_t text = bytes.find("] ", start);
+    texts.push_back(text < end ? bytes.substr(text + 2, end - text - 2)
+                               : bytes.substr(start, end - start));
   }
   return texts;
 }
@@ -100,43 +71,38 @@ class LogTest : public testing::Test {
  protected:
   void SetUp() override {
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel");
-    const fs::path self = CurrentTestProgram();
-    folder_ =
-        fs::temp_directory_path() / ("tb_log_" + std::to_string(::GetCurrentProcessId()) + "_" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
-    ASSERT_TRUE(fs::create_directories(folder_ / "log"));
-    program_ = folder_ / self.filename();
-    ASSERT_TRUE(fs::copy_file(self, program_));
-    log_ = folder_ / "log" / (self.filename().wstring() + L".log");
+    fs::create_directories(folder_ / "log");
+    fs::copy_file(CurrentTestProgram(), program_);
   }
-
   void TearDown() override { fs::remove_all(folder_); }
 
   std::optional<DWORD> Run(const char* routine) { return RunChild(program_.wstring(), routine); }
 
   ScopedRegistryKeyBackup settings_{HKEY_CURRENT_USER, L"Software\\tabbridge"};
-  fs::path folder_;
-  fs::path program_;
-  fs::path log_;
+  const fs::path folder_ =
+      fs::temp_directory_path() / ("tb_log_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                                   testing::UnitTest::GetInstance()->current_test_info()->name());
+  const fs::path program_ = folder_ / fs::path(CurrentTestProgram()).filename();
+  const fs::path log_ = folder_ / "log" / (program_.filename().wstring() + L".log");
 };
 
 TEST_F(LogTest, LogLevelSetsTheThreshold) {
   // Statements below the threshold neither write nor evaluate their operands.
-  const DWORD kCases[][2] = {{0, 4}, {2, 2}, {3, 1}, {7, 1}, {DWORD(-1), 4}};
-  for (const auto& [level, written] : kCases) {
+  const DWORD kCases[][2] = {{2, 2}, {3, 1}, {7, 1}, {DWORD(-1), 4}, {0, 4}};
+  for (const auto& [level, evaluated] : kCases) {
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
                                 &level, sizeof(level)),
               ERROR_SUCCESS);
     fs::remove(log_);
-    EXPECT_EQ(Run("LogAtEachLevel"), written) << level;
-    EXPECT_EQ(Texts(ReadBytes(log_)).size(), written) << level;
+    EXPECT_EQ(Run("LogAtEachLevel"), evaluated) << level;
+    EXPECT_EQ(Texts(ReadBytes(log_)).size(), evaluated == 4 ? 7 : evaluated) << level;
   }
-}
-
-TEST_F(LogTest, StatementsKeepTheCallersLastError) {
-  EXPECT_EQ(Run("KeepLastError"), 0u);
-  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"written 1"});
+  // Failed calls, at DEBUG, with the call and where it was made.
+  const std::string bytes = ReadBytes(log_);
+  EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"1", "2", "3", "4", "Failed FALSE: 0x00000005",
+                                                    "Failed E_FAIL: 0x80004005", "Failed 1 == 2"}));
+  EXPECT_NE(bytes.find("|  DEBUG|log_unittest.cc:"), std::string::npos) << bytes;
 }
 
 // Checked when the log opens, then on every thousandth write.
@@ -149,30 +115,6 @@ TEST_F(LogTest, AFullLogMovesToTheBackup) {
   const std::vector<std::string> appended = Texts(backup.substr(kRotateSize));
   ASSERT_EQ(appended.size(), 999u);
   EXPECT_EQ(appended.back(), "line 999");
-}
-
-TEST_F(LogTest, FailuresAreTracedAtDebugWithTheirCall) {
-  const DWORD debug = 0;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\tabbridge", L"LogLevel", REG_DWORD,
-                              &debug, sizeof(debug)),
-            ERROR_SUCCESS);
-  EXPECT_EQ(Run("LogFailures"), 0u);
-  const std::string bytes = ReadBytes(log_);
-  EXPECT_EQ(Texts(bytes), (std::vector<std::string>{"Failed FALSE: 0x00000005",
-                                                    "Failed E_FAIL: 0x80004005", "Failed 1 == 2"}));
-  EXPECT_NE(bytes.find("|  DEBUG|log_unittest.cc:"), std::string::npos) << bytes;
-}
-
-#ifndef NDEBUG
-TEST_F(LogTest, DebugBuildsStopACallOffItsThread) {
-  EXPECT_EQ(Run("CallOffItsThread"), 42u);
-  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"Called off its thread"});
-}
-#endif
-
-TEST_F(LogTest, FatalWritesTheLineThenBreaks) {
-  EXPECT_EQ(Run("LogFatal"), 42u);
-  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"fatal text"});
 }
 
 }  // namespace
