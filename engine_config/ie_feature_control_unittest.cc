@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/child_process.h"
-#include "tests/scoped_registry_tree_backup.h"
+#include "tests/scoped_registry_backup.h"
 #include "utils/scoped_handle.h"
 
 namespace {
@@ -76,7 +76,7 @@ class IEFeatureControlTest : public testing::Test {
     return RunChild(CurrentTestProgram(), routine);
   }
 
-  ScopedRegistryTreeBackup tree_{HKEY_CURRENT_USER, kFeatureControlKey};
+  ScopedRegistryKeyBackup tree_{HKEY_CURRENT_USER, kFeatureControlKey};
   IEFeatureControl control_{Engine<9>};
 };
 

@@ -10,7 +10,7 @@
 
 #include "tests/child_process.h"
 #include "tests/outside_caller/outside_caller.h"
-#include "tests/scoped_registry_tree_backup.h"
+#include "tests/scoped_registry_backup.h"
 #include "utils/scoped_handle.h"
 
 // The hooks are permanent, so each case runs in a child process that
@@ -121,9 +121,9 @@ class RegistryRedirectionTest : public testing::Test {
 
   std::optional<DWORD> Run(const char* routine) { return RunChild(CurrentTestProgram(), routine); }
 
-  ScopedRegistryTreeBackup own_{HKEY_CURRENT_USER, kFeatureControl};
-  ScopedRegistryTreeBackup engine_{HKEY_CURRENT_USER, kEngineProbeFeature};
-  ScopedRegistryTreeBackup other_{HKEY_CURRENT_USER, kOtherKey};
+  ScopedRegistryKeyBackup own_{HKEY_CURRENT_USER, kFeatureControl};
+  ScopedRegistryKeyBackup engine_{HKEY_CURRENT_USER, kEngineProbeFeature};
+  ScopedRegistryKeyBackup other_{HKEY_CURRENT_USER, kOtherKey};
 };
 
 }  // namespace
