@@ -1,5 +1,5 @@
 """A small HTTP server on 127.0.0.1 for end-to-end tests: serves the pages a
-test gives it and records every request with its headers."""
+test gives it and records every request's headers."""
 
 import http.server
 import threading
@@ -7,24 +7,19 @@ import threading
 
 class LoopbackServer:
     def __init__(self):
-        self.pages = {}  # path -> (status, headers dict, body bytes)
+        self.pages = {}  # path -> HTML
         self.requests = []  # (path, headers dict with lower-case names)
-        self._lock = threading.Lock()
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
             protocol_version = "HTTP/1.1"
 
             def do_GET(self):
-                with server._lock:
-                    server.requests.append(
-                        (self.path, {k.lower(): v for k, v in self.headers.items()}))
-                    status, headers, body = server.pages.get(
-                        self.path.split("?")[0],
-                        (404, {"Content-Type": "text/html"}, b"<title>missing</title>"))
-                self.send_response(status)
-                for name, value in headers.items():
-                    self.send_header(name, value)
+                path = self.path.split("?")[0]
+                server.requests.append((path, {k.lower(): v for k, v in self.headers.items()}))
+                body = server.pages.get(path, "<title>missing</title>").encode("utf-8")
+                self.send_response(200 if path in server.pages else 404)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
                 self.send_header("Content-Length", str(len(body)))
                 self.end_headers()
                 self.wfile.write(body)
@@ -34,25 +29,16 @@ class LoopbackServer:
 
         self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self._httpd.daemon_threads = True
-        self._thread = threading.Thread(target=self._httpd.serve_forever, daemon=True)
-        self._thread.start()
-
-    @property
-    def port(self):
-        return self._httpd.server_address[1]
+        threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
 
     def url(self, path):
-        return "http://127.0.0.1:%d%s" % (self.port, path)
+        return "http://127.0.0.1:%d%s" % (self._httpd.server_address[1], path)
 
-    def add_page(self, path, html, status=200, headers=None):
-        all_headers = {"Content-Type": "text/html; charset=utf-8"}
-        all_headers.update(headers or {})
-        with self._lock:
-            self.pages[path] = (status, all_headers, html.encode("utf-8"))
+    def add_page(self, path, html):
+        self.pages[path] = html
 
     def requests_for(self, path):
-        with self._lock:
-            return [headers for p, headers in self.requests if p.split("?")[0] == path]
+        return [headers for p, headers in list(self.requests) if p == path]
 
     def close(self):
         self._httpd.shutdown()

@@ -12,27 +12,10 @@
 // call comes from a module other than the test program, as the engine's
 // calls do. Built without sibling-call optimisation, so the platform
 // function returns into the library rather than straight to its caller.
-extern "C" {
-using OutsideWriteFileFunction = BOOL(HANDLE file, const void* data, DWORD size, DWORD* written);
-using OutsideRegOpenKeyExWFunction =
-    LSTATUS(HKEY key, const wchar_t* subkey, DWORD options, REGSAM access, HKEY* result);
-using OutsideRegQueryValueExWFunction =
-    LSTATUS(HKEY key, const wchar_t* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
-using OutsideRegQueryValueExAFunction =
-    LSTATUS(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
-using OutsideCreateWindowExWFunction = HWND(DWORD ex_style,
-                                            const wchar_t* class_name,
-                                            const wchar_t* window_name,
-                                            DWORD style,
-                                            int x,
-                                            int y,
-                                            int width,
-                                            int height,
-                                            HWND parent,
-                                            HMENU menu,
-                                            HINSTANCE instance,
-                                            void* param);
-}
+using OutsideWriteFileFunction = BOOL WINAPI(HANDLE file,
+                                             const void* data,
+                                             DWORD size,
+                                             DWORD* written);
 
 // The library loaded from a path, with its exports.
 class OutsideCaller {
@@ -43,12 +26,9 @@ class OutsideCaller {
   static std::optional<OutsideCaller> Load(const std::wstring& path = kFileName);
 
   OutsideWriteFileFunction* write_file = nullptr;
-  OutsideRegOpenKeyExWFunction* reg_open_key_ex_w = nullptr;
-  OutsideRegQueryValueExWFunction* reg_query_value_ex_w = nullptr;
-  OutsideRegQueryValueExAFunction* reg_query_value_ex_a = nullptr;
-  OutsideCreateWindowExWFunction* create_window_ex_w = nullptr;
-
-  HMODULE module() const { return module_.get(); }
+  decltype(&::RegOpenKeyExW) reg_open_key_ex_w = nullptr;
+  decltype(&::RegQueryValueExW) reg_query_value_ex_w = nullptr;
+  decltype(&::CreateWindowExW) create_window_ex_w = nullptr;
 
  private:
   unique_hmodule module_;
