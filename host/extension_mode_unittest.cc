@@ -4,7 +4,7 @@
 
 #include "ie_control/intelliforms_popup_close_guard.h"
 #include "tests/child_process.h"
-#include "tests/scoped_registry_tree_backup.h"
+#include "tests/scoped_registry_backup.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ TB_CHILD_ROUTINE(PrepareExtensionModeThenInstallTheGuard) {
 
 TEST(ExtensionModeTest, PreparingInstallsTheSuggestionWindowGuard) {
   // The engine configuration is written under the program's settings.
-  const ScopedRegistryTreeBackup settings(HKEY_CURRENT_USER, L"Software\\tabbridge");
+  const ScopedRegistryKeyBackup settings(HKEY_CURRENT_USER, L"Software\\tabbridge");
   EXPECT_EQ(RunChild(CurrentTestProgram(), "PrepareExtensionModeThenInstallTheGuard"), 0u);
 }
 

@@ -2,26 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 constexpr DWORD kLockTimeoutMs = 30000;
+constexpr wchar_t kSaveFolder[] = L"Software\\tb_win_tests_saved";
 
-std::vector<std::wstring> ValueNames(HKEY key) {
-  std::vector<std::wstring> names;
-  DWORD longest = 0;
-  if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-    return names;
-  }
-  std::wstring name(longest + 1, L'\0');
-  for (DWORD index = 0;; ++index) {
-    DWORD length = static_cast<DWORD>(name.size());
-    if (::RegEnumValueW(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      return names;
-    }
-    names.emplace_back(name.data(), length);
-  }
+bool CopyTree(HKEY from_root, const std::wstring& from, HKEY to_root, const std::wstring& to) {
+  unique_hkey source;
+  unique_hkey target;
+  return ::RegOpenKeyExW(from_root, from.c_str(), 0, KEY_READ, source.put()) == ERROR_SUCCESS &&
+         ::RegCreateKeyExW(to_root, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                           target.put(), nullptr) == ERROR_SUCCESS &&
+         ::RegCopyTreeW(source.get(), nullptr, target.get()) == ERROR_SUCCESS;
 }
 
 // The shortest leading part of `subkey` that does not exist: writing the key
@@ -47,51 +41,29 @@ ScopedRegistryKeyBackup::ScopedRegistryKeyBackup(HKEY root, std::wstring subkey)
   locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
   if (!locked_)
     ADD_FAILURE() << "another test process holds the registry lock";
-
   unique_hkey key;
-  existed_ =
-      ::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
-  if (!existed_) {
+  if (::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     missing_root_ = FirstMissingKey(root_, subkey_);
     return;
   }
-  for (std::wstring& name : ValueNames(key.get())) {
-    Value value{std::move(name), REG_NONE, {}};
-    DWORD size = 0;
-    if (::RegQueryValueExW(key.get(), value.name.c_str(), nullptr, &value.type, nullptr, &size) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    value.data.resize(size);
-    if (::RegQueryValueExW(key.get(), value.name.c_str(), nullptr, &value.type, value.data.data(),
-                           &size) == ERROR_SUCCESS) {
-      value.data.resize(size);
-      values_.push_back(std::move(value));
-    }
-  }
+  static std::atomic<int> count{0};
+  saved_ = std::wstring(kSaveFolder) + L"\\" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+           std::to_wstring(count++);
+  if (!CopyTree(root_, subkey_, HKEY_CURRENT_USER, saved_))
+    ADD_FAILURE() << "cannot save the registry key";
 }
 
 ScopedRegistryKeyBackup::~ScopedRegistryKeyBackup() {
-  Restore();
+  if (saved_.empty()) {
+    ::RegDeleteTreeW(root_, missing_root_.c_str());
+  } else {
+    ::RegDeleteTreeW(root_, subkey_.c_str());
+    if (!CopyTree(HKEY_CURRENT_USER, saved_, root_, subkey_))
+      ADD_FAILURE() << "cannot restore the registry key";
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, saved_.c_str());
+    // Fails, as it should, while another backup still waits there.
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kSaveFolder);
+  }
   if (locked_)
     ::ReleaseMutex(lock_.get());
-}
-
-void ScopedRegistryKeyBackup::Restore() {
-  if (!existed_) {
-    ::RegDeleteTreeW(root_, missing_root_.c_str());
-    return;
-  }
-  unique_hkey key;
-  if (::RegCreateKeyExW(root_, subkey_.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot restore the registry key";
-    return;
-  }
-  for (const std::wstring& name : ValueNames(key.get()))
-    ::RegDeleteValueW(key.get(), name.c_str());
-  for (const Value& value : values_) {
-    ::RegSetValueExW(key.get(), value.name.c_str(), 0, value.type, value.data.data(),
-                     static_cast<DWORD>(value.data.size()));
-  }
 }

@@ -15,10 +15,10 @@ DWORD ProtectionOf(const void* address) {
   return ::VirtualQuery(address, &region, sizeof(region)) ? region.Protect : 0;
 }
 
-// Three pages: read-write, then `second`, then reserved only.
+// Three pages: read-write, then `second`, then reserved only; the first two
+// filled with 0x11.
 struct ThreePages {
   explicit ThreePages(DWORD second) {
-    memory.reset(::VirtualAlloc(nullptr, 3 * kPage, MEM_RESERVE, PAGE_NOACCESS));
     DWORD ignored;
     if (!memory || !::VirtualAlloc(page(0), 2 * kPage, MEM_COMMIT, PAGE_READWRITE) ||
         !std::memset(page(0), 0x11, 2 * kPage) ||
@@ -29,23 +29,24 @@ struct ThreePages {
   uint8_t* page(size_t index) const { return static_cast<uint8_t*>(memory.get()) + index * kPage; }
   uintptr_t address(size_t index) const { return uintptr_t(page(index)); }
 
-  unique_virtual_memory memory;
+  unique_virtual_memory memory{::VirtualAlloc(nullptr, 3 * kPage, MEM_RESERVE, PAGE_NOACCESS)};
 };
 
 TEST(HookMemoryTest, ReadsUpToTheFirstUnreadablePage) {
   uint8_t buffer[32] = {};
-  for (const DWORD unreadable : {DWORD{PAGE_NOACCESS}, DWORD{PAGE_READWRITE | PAGE_GUARD}}) {
-    ThreePages pages(unreadable);
+  for (const DWORD second :
+       {DWORD{PAGE_NOACCESS}, DWORD{PAGE_READWRITE | PAGE_GUARD}, DWORD{PAGE_EXECUTE_READ}}) {
+    ThreePages pages(second);
     ASSERT_TRUE(pages.memory);
-    EXPECT_EQ(ReadMemory(pages.address(1) - 5, buffer, sizeof(buffer)), 5u) << unreadable;
+    const size_t readable = second == PAGE_EXECUTE_READ ? sizeof(buffer) : 5;
+    EXPECT_EQ(ReadMemory(pages.address(1) - 5, buffer, sizeof(buffer)), readable) << second;
     EXPECT_EQ(buffer[4], 0x11);
     // A guard page stays armed.
-    EXPECT_EQ(ProtectionOf(pages.page(1)), unreadable);
+    EXPECT_EQ(ProtectionOf(pages.page(1)), second);
+    EXPECT_EQ(ReadMemory(pages.address(2) - 3, buffer, sizeof(buffer)),
+              second == PAGE_EXECUTE_READ ? 3u : 0u);
   }
   ThreePages pages(PAGE_EXECUTE_READ);
-  ASSERT_TRUE(pages.memory);
-  EXPECT_EQ(ReadMemory(pages.address(1) - 5, buffer, sizeof(buffer)), sizeof(buffer));
-  EXPECT_EQ(ReadMemory(pages.address(2) - 3, buffer, sizeof(buffer)), 3u);
   EXPECT_EQ(ReadMemory(0, buffer, sizeof(buffer)), 0u);
   EXPECT_EQ(ReadPointer(pages.address(2) - 4), 0x11111111u);
   EXPECT_EQ(ReadPointer(pages.address(2) - 3), std::nullopt);
@@ -53,9 +54,8 @@ TEST(HookMemoryTest, ReadsUpToTheFirstUnreadablePage) {
 
 TEST(HookMemoryTest, MakesCodeWritableAndPutsEachPageBack) {
   ThreePages pages(PAGE_EXECUTE_READ);
-  ASSERT_TRUE(pages.memory);
   DWORD ignored;
-  ASSERT_TRUE(::VirtualProtect(pages.page(0), kPage, PAGE_READONLY, &ignored));
+  ASSERT_TRUE(pages.memory && ::VirtualProtect(pages.page(0), kPage, PAGE_READONLY, &ignored));
   {
     ScopedCodeWrite write(pages.address(1) - 4, 8);
     ASSERT_TRUE(write.ok());

@@ -1,5 +1,5 @@
 """A small HTTP server on 127.0.0.1 for end-to-end tests: serves the pages a
-test gives it and records every request with its headers."""
+test gives it and records every request's headers."""
 
 import http.server
 import threading
@@ -7,22 +7,20 @@ import threading
 
 class LoopbackServer:
     def __init__(self):
-        self.pages = {}  # path -> (status, [(header, value)], body bytes)
+        self.pages = {}  # path -> (HTML, [(header, value)])
         self.requests = []  # (path, headers dict with lower-case names)
-        self._lock = threading.Lock()
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
             protocol_version = "HTTP/1.1"
 
             def do_GET(self):
-                with server._lock:
-                    server.requests.append(
-                        (self.path, {k.lower(): v for k, v in self.headers.items()}))
-                    status, headers, body = server.pages.get(
-                        self.path.split("?")[0],
-                        (404, [("Content-Type", "text/html")], b"<title>missing</title>"))
-                self.send_response(status)
+                path = self.path.split("?")[0]
+                server.requests.append((path, {k.lower(): v for k, v in self.headers.items()}))
+                html, headers = server.pages.get(path, ("<title>missing</title>", ()))
+                body = html.encode("utf-8")
+                self.send_response(200 if path in server.pages else 404)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
                 for name, value in headers:
                     self.send_header(name, value)
                 self.send_header("Content-Length", str(len(body)))
@@ -34,25 +32,17 @@ class LoopbackServer:
 
         self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self._httpd.daemon_threads = True
-        self._thread = threading.Thread(target=self._httpd.serve_forever, daemon=True)
-        self._thread.start()
-
-    @property
-    def port(self):
-        return self._httpd.server_address[1]
+        threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
 
     def url(self, path):
-        return "http://127.0.0.1:%d%s" % (self.port, path)
+        return "http://127.0.0.1:%d%s" % (self._httpd.server_address[1], path)
 
-    def add_page(self, path, html, status=200, headers=()):
+    def add_page(self, path, html, headers=()):
         """`headers`: further (name, value) pairs; a name may come more than once."""
-        all_headers = [("Content-Type", "text/html; charset=utf-8")] + list(headers)
-        with self._lock:
-            self.pages[path] = (status, all_headers, html.encode("utf-8"))
+        self.pages[path] = (html, list(headers))
 
     def requests_for(self, path):
-        with self._lock:
-            return [headers for p, headers in self.requests if p.split("?")[0] == path]
+        return [headers for p, headers in list(self.requests) if p == path]
 
     def close(self):
         self._httpd.shutdown()

@@ -6,16 +6,15 @@ import json
 import os
 import subprocess
 
-from host_process import WAIT, wine
+from host_process import WAIT, WINE
 
 
 class StandInBrowser:
-    def __init__(self, title, top=(40, 30, 1000, 720), render=(0, 80, 984, 600), exe=None):
-        exe = exe or os.environ["STAND_IN_BROWSER_EXE"]
-        args = [wine(), exe, title] + [str(v) for v in top] + [str(v) for v in render]
+    def __init__(self, title, top=(40, 30, 1000, 720), render=(0, 80, 984, 600)):
+        args = [WINE, os.environ["STAND_IN_BROWSER_EXE"], title] + [str(v) for v in top + render]
         self.proc = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL)
-        self.initial = self._read()
+        self._read()
 
     def _read(self):
         line = self.proc.stdout.readline()
@@ -31,10 +30,6 @@ class StandInBrowser:
     def rects(self):
         return self.command("rects")
 
-    def render_size(self):
-        left, top, right, bottom = self.rects()["render"]["rect"]
-        return right - left, bottom - top
-
     def frames(self):
         """Direct children that are not the browser's own windows."""
         own = ("Chrome_RenderWidgetHostHWND", "Intermediate D3D Window")
@@ -45,7 +40,7 @@ class StandInBrowser:
             try:
                 self.command("quit")
                 self.proc.wait(timeout=WAIT)
-            except (AssertionError, BrokenPipeError, OSError, subprocess.TimeoutExpired):
+            except (AssertionError, OSError, subprocess.TimeoutExpired):
                 self.proc.kill()
                 self.proc.wait(timeout=WAIT)
         for stream in (self.proc.stdin, self.proc.stdout):

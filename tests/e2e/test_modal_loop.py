@@ -18,13 +18,11 @@ class ModalLoopTest(FrameTestCase):
     def close_during_prompt(self, trigger, end):
         self.server.add_page("/p", page("P", "<!--standin:prompt-->"))
         self.host.kill()
-        errors_path = os.path.join(self.host_copy.dir, "stderr.txt")
+        errors_path = os.path.join(self.dir, "stderr.txt")
         with Journal() as journal, open(errors_path, "wb") as errors:
             # Checks the whole heap at every call; complaints come as err or warn.
-            env = dict(os.environ, WINEDEBUG="+heap")
-            self.host = self.start(stderr=errors, env=env)
+            self.host = self.start(stderr=errors, env=dict(os.environ, WINEDEBUG="+heap"))
             self.create("/p")
-            self.wait_loaded(1, "P")
             self.host.send(dict(trigger, frame_id=1))
             self.wait_until(lambda: journal.records("prompt"), "no prompt")
             end()
@@ -35,19 +33,19 @@ class ModalLoopTest(FrameTestCase):
         self.assertEqual(heap_errors, [])
         self.assertIn("ProcessFrameDestroy FrameId 1", self.log_lines())
 
+    def host_close(self):
+        self.host.send({"action": "host_close", "frame_id": 1, "session_id": 2})
+
     def test_host_close_while_leaving_the_page(self):
         self.close_during_prompt({"action": "host_navigate", "url": self.server.url("/p")},
-                                 lambda: self.host.send({"action": "host_close", "frame_id": 1,
-                                                         "session_id": 2}))
+                                 self.host_close)
 
     def test_end_of_input_while_leaving_the_page(self):
         self.close_during_prompt({"action": "host_navigate", "url": self.server.url("/p")},
                                  lambda: self.host.close_input())
 
     def test_host_close_during_print_preview(self):
-        self.close_during_prompt({"action": "host_print"},
-                                 lambda: self.host.send({"action": "host_close", "frame_id": 1,
-                                                         "session_id": 2}))
+        self.close_during_prompt({"action": "host_print"}, self.host_close)
 
 
 if __name__ == "__main__":

@@ -9,15 +9,6 @@ bool Resolve(HMODULE module, const char* name, Function** function) {
   return *function != nullptr;
 }
 
-std::wstring TestProgramFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH)
-    return std::wstring();
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
 }  // namespace
 
 std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
@@ -27,7 +18,6 @@ std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
   if (!module || !Resolve(module, "OutsideWriteFile", &caller.write_file) ||
       !Resolve(module, "OutsideRegOpenKeyExW", &caller.reg_open_key_ex_w) ||
       !Resolve(module, "OutsideRegQueryValueExW", &caller.reg_query_value_ex_w) ||
-      !Resolve(module, "OutsideRegQueryValueExA", &caller.reg_query_value_ex_a) ||
       !Resolve(module, "OutsideCreateWindowExW", &caller.create_window_ex_w) ||
       !Resolve(module, "OutsideInternetSetCookieExW", &caller.internet_set_cookie_ex_w) ||
       !Resolve(module, "OutsideInternetSetCookieW", &caller.internet_set_cookie_w) ||
@@ -42,6 +32,10 @@ std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
 }
 
 bool CopyOutsideCaller(const std::wstring& folder, const std::wstring& file_name) {
-  const std::wstring source = TestProgramFolder() + OutsideCaller::kFileName;
+  wchar_t program[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring path(program, length < MAX_PATH ? length : 0);
+  const std::wstring source =
+      path.substr(0, path.find_last_of(L'\\') + 1) + OutsideCaller::kFileName;
   return ::CopyFileW(source.c_str(), (folder + L"\\" + file_name).c_str(), FALSE) != FALSE;
 }
