@@ -79,16 +79,19 @@ void TestHttpServer::Answer(SOCKET connection) {
   const size_t start = head.find(' ') + 1;
   const std::string path = head.substr(start, head.find_first_of(" ?\r", start) - start);
   std::string status = "404 Not Found";
-  std::string body = "<title>missing</title>";
+  Response response{.body = "<title>missing</title>"};
   {
     std::lock_guard<std::mutex> hold(lock_);
     if (const auto found = responses_.find(path); found != responses_.end()) {
       status = "200 OK";
-      body = found->second.body;
+      response = found->second;
     }
   }
-  SendAll(connection, "HTTP/1.1 " + status +
-                          "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+  std::string headers = "Content-Type: text/html; charset=utf-8\r\n";
+  for (const auto& [name, value] : response.headers)
+    headers += name + ": " + value + "\r\n";
+  SendAll(connection, "HTTP/1.1 " + status + "\r\n" + headers +
+                          "Content-Length: " + std::to_string(response.body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + response.body);
   ::shutdown(connection, SD_SEND);
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "utils/scoped_handle.h"
 
@@ -35,6 +37,8 @@ class TestHttpServer {
  public:
   struct Response {
     std::string body;
+    // Sent after the content type, in order; a name may come more than once.
+    std::vector<std::pair<std::string, std::string>> headers;
   };
 
   TestHttpServer() = default;
@@ -45,6 +49,7 @@ class TestHttpServer {
   [[nodiscard]] bool Start();
   // "http://127.0.0.1:<port>" followed by `path`.
   std::wstring Url(std::string_view path) const;
+  uint16_t port() const { return port_; }
   void Serve(const std::string& path, Response response);
 
  private:
