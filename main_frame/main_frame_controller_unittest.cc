@@ -7,7 +7,6 @@
 
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "channel/client_notifications.h"

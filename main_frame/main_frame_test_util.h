@@ -49,9 +49,10 @@ inline std::wstring UniqueTitle(const std::wstring& base) {
   return base + L" " + std::to_wstring(::GetCurrentProcessId()) + L"." + std::to_wstring(++counter);
 }
 
-// A window of a class of its own name whose procedure is DefWindowProcW: a
-// visible child at `rect` in `parent`, or a top-level window shown on top
-// without activation (which costs seconds when it goes, under Xvfb).
+// A window of the class `class_name`, registered here with DefWindowProcW as
+// its procedure: a visible child at `rect` in `parent`, or a top-level window
+// at `rect` shown without activation (which would cost seconds when the
+// window goes, under Xvfb).
 inline HWND CreateTestWindow(const wchar_t* class_name,
                              HWND parent,
                              const RECT& rect,
@@ -70,8 +71,8 @@ inline HWND CreateTestWindow(const wchar_t* class_name,
   return window;
 }
 
-// A top-level window shaped like the browser's: a render widget at `render`
-// in its client area, over a compositor child.
+// A top-level window shaped like the browser's: a render widget at
+// `render_rect` in its client area, over a compositor child.
 struct TestBrowserWindow {
   TestBrowserWindow(const std::wstring& title,
                     const RECT& rect,
