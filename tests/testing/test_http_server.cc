@@ -1,21 +1,10 @@
 #include "tests/testing/test_http_server.h"
 
-#include <string_view>
-
 namespace {
 
 // A client that stops sending mid-request is dropped after this long.
 constexpr DWORD kReceiveTimeoutMs = 5000;
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
-
-void SendAll(SOCKET socket, std::string_view data) {
-  while (!data.empty()) {
-    const int sent = ::send(socket, data.data(), static_cast<int>(data.size()), 0);
-    if (sent <= 0)
-      return;
-    data.remove_prefix(sent);
-  }
-}
 
 }  // namespace
 
@@ -87,8 +76,10 @@ void TestHttpServer::Answer(SOCKET connection) {
       body = found->second.body;
     }
   }
-  SendAll(connection, "HTTP/1.1 " + status +
-                          "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
-                          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+  // A blocking socket sends it all.
+  const std::string response = "HTTP/1.1 " + status +
+                               "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  ::send(connection, response.data(), static_cast<int>(response.size()), 0);
   ::shutdown(connection, SD_SEND);
 }
