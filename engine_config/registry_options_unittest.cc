@@ -18,42 +18,16 @@ TEST(RegistryOptionsTest, NamesMatchWholeInAnyAsciiCase) {
                            "abProcGrowth"}) {
     EXPECT_EQ(FindRegistryOption(name), nullptr) << name;
   }
-  for (const wchar_t* name : {L"T\u0161bProcGrowth", L"\u4154abProcGrowth",
-                              L"TabProcGrowth\u0100suffix", L"FormSuggest PW As\u212A"}) {
-    EXPECT_EQ(FindRegistryOption(name), nullptr);
+  for (const std::wstring& name : std::vector<std::wstring>{
+           L"T\u0161bProcGrowth", L"\u4154abProcGrowth", L"TabProcGrowth\u0100suffix",
+           L"FormSuggest PW As\u212A", L"TabProcGrowth" + std::wstring(300, L' ')}) {
+    EXPECT_EQ(FindRegistryOption(name.c_str()), nullptr);
   }
-  EXPECT_EQ(FindRegistryOption((std::wstring(L"TabProcGrowth") + std::wstring(300, L' ')).c_str()),
-            nullptr);
 }
 
-namespace {
-
-struct Answer {
-  long status;
-  uint32_t size;
-  uint32_t type;
-  std::vector<unsigned char> buffer;
-};
-
-// Asks with a buffer of `buffer_size` (null for 0) inside 10 bytes of 0xAA.
-Answer Ask(const char* name, TextWidth width, uint32_t buffer_size) {
-  Answer answer{0, buffer_size, 77, std::vector<unsigned char>(10, 0xAA)};
-  OptionQuery query{buffer_size ? answer.buffer.data() : nullptr, buffer_size, 77};
-  answer.status = AnswerOptionQuery(*FindRegistryOption(name), width, &query);
-  answer.size = query.size;
-  answer.type = query.type;
-  return answer;
-}
-
-std::vector<unsigned char> Padded(std::vector<unsigned char> bytes) {
-  bytes.resize(10, 0xAA);
-  return bytes;
-}
-
-}  // namespace
-
+// Each query is made with a buffer of `buffer_size` (null for 0) that is the
+// head of 10 bytes of 0xAA.
 TEST(RegistryOptionsTest, AnswersLikeTheRegistry) {
-  const std::vector<unsigned char> untouched(10, 0xAA);
   const struct {
     const char* name;
     TextWidth width;
@@ -64,23 +38,26 @@ TEST(RegistryOptionsTest, AnswersLikeTheRegistry) {
       {"SmoothScroll", TextWidth::kWide, kRegDword, {0, 0, 0, 0}},
       {"Use FormSuggest", TextWidth::kAnsi, kRegSz, {'n', 'o', 0}},
       {"Disable Script Debugger", TextWidth::kWide, kRegSz, {'y', 0, 'e', 0, 's', 0, 0, 0}},
+      {"LocalMachineCompatibilityMode", TextWidth::kWide, 77, {}},  // absent
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     const uint32_t size = static_cast<uint32_t>(c.bytes.size());
     // A size query, a buffer one byte short, exactly large enough, larger.
     for (uint32_t buffer_size : {0u, size - 1, size, size + 2}) {
-      const Answer answer = Ask(c.name, c.width, buffer_size);
+      std::vector<unsigned char> buffer(10, 0xAA);
+      OptionQuery query{buffer_size ? buffer.data() : nullptr, buffer_size, 77};
+      const long status = AnswerOptionQuery(*FindRegistryOption(c.name), c.width, &query);
+      const bool absent = size == 0;
       const bool fits = buffer_size >= size;
-      EXPECT_EQ(answer.status, fits || !buffer_size ? kRegSuccess : kRegMoreData) << buffer_size;
-      EXPECT_EQ(answer.size, size);
-      EXPECT_EQ(answer.type, c.type);
-      EXPECT_EQ(answer.buffer, fits ? Padded(c.bytes) : untouched);
+      std::vector<unsigned char> expected = c.bytes;
+      expected.resize(10, 0xAA);
+      EXPECT_EQ(status, absent                 ? kRegFileNotFound
+                        : fits || !buffer_size ? kRegSuccess
+                                               : kRegMoreData)
+          << c.name << buffer_size;
+      EXPECT_EQ(query.size, absent ? buffer_size : size) << c.name;
+      EXPECT_EQ(query.type, c.type) << c.name;
+      EXPECT_EQ(buffer, fits && !absent ? expected : std::vector<unsigned char>(10, 0xAA));
     }
   }
-  const Answer absent = Ask("LocalMachineCompatibilityMode", TextWidth::kWide, 4);
-  EXPECT_EQ(absent.status, kRegFileNotFound);
-  EXPECT_EQ(absent.size, 4u);
-  EXPECT_EQ(absent.type, 77u);
-  EXPECT_EQ(absent.buffer, untouched);
 }

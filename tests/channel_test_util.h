@@ -2,6 +2,7 @@
 #define TESTS_CHANNEL_TEST_UTIL_H_
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,12 +11,9 @@
 #include "channel/native_message.h"
 
 // The channel's framing as the extension sees it: a 32-bit little-endian
-// length, then the payload.
+// length (the byte order of every machine the tests run on), then the payload.
 inline std::string LengthPrefix(uint32_t length) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i)
-    bytes[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
-  return bytes;
+  return std::string(reinterpret_cast<const char*>(&length), sizeof(length));
 }
 
 inline std::string Frame(std::string_view payload) {
@@ -26,17 +24,16 @@ inline std::string Frame(std::string_view payload) {
 // "<torn>".
 inline std::vector<std::string> SplitFrames(std::string_view bytes) {
   std::vector<std::string> frames;
-  while (!bytes.empty()) {
-    uint32_t length = 0;
-    for (size_t i = 0; i < 4 && i < bytes.size(); ++i)
-      length |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    if (bytes.size() < 4 || bytes.size() - 4 < length) {
-      frames.push_back("<torn>");
+  while (bytes.size() >= 4) {
+    uint32_t length;
+    std::memcpy(&length, bytes.data(), 4);
+    if (bytes.size() - 4 < length)
       break;
-    }
     frames.emplace_back(bytes.substr(4, length));
     bytes.remove_prefix(4 + length);
   }
+  if (!bytes.empty())
+    frames.push_back("<torn>");
   return frames;
 }
 

@@ -6,7 +6,7 @@ import json
 import os
 import subprocess
 
-from host_process import WAIT, WINE
+from host_process import WINE
 
 
 class StandInBrowser:
@@ -31,20 +31,10 @@ class StandInBrowser:
         return self.command("rects")
 
     def frames(self):
-        """Direct children that are not the browser's own windows."""
+        # Direct children that are not the browser's own windows.
         own = ("Chrome_RenderWidgetHostHWND", "Intermediate D3D Window")
         return [c for c in self.rects()["children"] if c["class"] not in own]
 
     def close(self):
-        if self.proc.poll() is None:
-            try:
-                self.command("quit")
-                self.proc.wait(timeout=WAIT)
-            except (AssertionError, OSError, subprocess.TimeoutExpired):
-                self.proc.kill()
-                self.proc.wait(timeout=WAIT)
-        for stream in (self.proc.stdin, self.proc.stdout):
-            try:
-                stream.close()
-            except OSError:
-                pass
+        with self.proc:  # closes the pipes and waits
+            self.proc.kill()

@@ -7,7 +7,7 @@ import unittest
 import urllib.parse
 
 from host_process import WAIT
-from test_frames import FrameTestCase, page, setUpModule, tearDownModule  # noqa: F401
+from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
 from register import Journal
 
 THREE_COOKIES = [("Set-Cookie", "a=1; path=/"), ("Set-Cookie", "b=2"),
@@ -44,7 +44,8 @@ class CookieTest(FrameTestCase):
         url = self.server.url("/c")
         self.server.add_page("/c", page("C", marker("script=1; path=/") +
                                         marker("hidden=2", http_only=1)), headers=THREE_COOKIES)
-        frame_id = self.create("/c", cookie=urllib.parse.quote("ext=1\n#httponly#ext_hidden=2"))
+        frame_id = self.create(title=None, path="/c",
+                               cookie=urllib.parse.quote("ext=1\n#httponly#ext_hidden=2"))
         syncs = self.cookie_syncs(5)
         self.assertEqual(syncs[:3], [(url, "a=1; path=/", False, frame_id),
                                      (url, "b=2", False, frame_id),
@@ -59,17 +60,17 @@ class CookieTest(FrameTestCase):
         # Only the page's own notifications: the cookies the extension
         # brought are not sent back.
         self.wait_loaded(frame_id, "D")
-        self.ping(7)
+        self.ping()
         self.assertIn("nav=1", self.server.requests_for("/d")[0].get("cookie", ""))
 
     def test_cookies_name_the_smallest_open_frame(self):
         self.server.add_page("/p", page("P"))
         for frame_id in range(1, 6):
-            self.assertEqual(self.create("/p"), frame_id)
+            self.assertEqual(self.create(title=None, path="/p"), frame_id)
             self.wait_loaded(frame_id, "P")
         for frame_id in (1, 2, 4):
             self.host.send({"action": "host_close", "frame_id": frame_id, "session_id": 9})
-        self.ping(8)
+        self.ping()
         self.server.add_page("/late", page("Late", marker("late=1")))
         self.host.send({"action": "host_navigate", "frame_id": 5,
                         "url": self.server.url("/late")})
@@ -79,7 +80,7 @@ class CookieTest(FrameTestCase):
         threads, count = 8, 50
         self.server.add_page("/burst", page("Burst", marker("burst=1", threads=threads,
                                                              count=count)))
-        frame_id = self.create("/burst")
+        frame_id = self.create(title=None, path="/burst")
         # Meanwhile the user-interface thread answers requests.
         stop = threading.Event()
 

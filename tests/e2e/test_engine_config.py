@@ -5,7 +5,7 @@ import os
 import sys
 import unittest
 
-from host_process import HostTestCase, SETTINGS_KEY, reg_delete
+from host_process import HostTestCase, SETTINGS_KEY, reg
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools",
                                 "stand_in_engine"))
@@ -16,18 +16,16 @@ FEATURE_CONTROL_KEY = SETTINGS_KEY + r"\Main\FeatureControl"
 
 class EngineLibraryTest(HostTestCase):
     def test_writes_nothing_to_the_channel_and_reads_the_programs_feature_controls(self):
-        reg_delete(FEATURE_CONTROL_KEY)
-        self.addCleanup(reg_delete, FEATURE_CONTROL_KEY)
+        reg("delete", FEATURE_CONTROL_KEY)
+        self.addCleanup(reg, "delete", FEATURE_CONTROL_KEY)
         probe = os.path.join(self.dir, "probe.txt")
         # The outside-caller library in the WebBrowser control's place.
         with StandInEngine(os.environ["TB_OUTSIDE_CALLER_DLL"]):
             host = self.start(env=dict(os.environ, TB_PROBE_RESULT=windows_path(probe)))
-            for session_id, message in enumerate((
-                    {"action": "host_set_emulation", "mode": 8888},
-                    {"action": "host_create", "width": 800, "height": 600, "port": "p",
-                     "title": "t", "url": "about:blank"})):
-                host.send(dict(message, session_id=session_id))
-                self.assertEqual(host.read()["session_id"], session_id)
+            host.send({"action": "host_set_emulation", "mode": 8888, "session_id": 1})
+            host.send({"action": "host_create", "session_id": 2, "width": 800, "height": 600,
+                       "port": "p", "title": "t", "url": "about:blank"})
+            self.assertEqual([host.read()["session_id"] for _ in range(2)], [1, 2])
             self.wait_until(lambda: os.path.exists(probe) and os.path.getsize(probe),
                             "the library was not loaded")
         with open(probe) as f:

@@ -4,7 +4,7 @@ import os
 import unittest
 import urllib.parse
 
-from test_frames import FrameTestCase, page, setUpModule, tearDownModule  # noqa: F401
+from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
 from register import Journal
 
 
@@ -20,9 +20,8 @@ class NewWindowTest(FrameTestCase):
     def open_from(self, marker, cookie=None):
         """Loads a page whose action is `marker`; the opener's frame id."""
         self.server.add_page("/opener", page("Opener", marker))
-        frame_id = self.create("/opener", cookie=cookie)
-        self.next_message("client_title_change")
-        return frame_id
+        extra = {"cookie": cookie} if cookie else {}
+        return self.create("/opener", title=None, **extra)
 
     def test_a_pop_up_gets_a_frame_of_its_own(self):
         self.server.add_page("/popup", page("Popup"))
@@ -58,7 +57,8 @@ class NewWindowTest(FrameTestCase):
         self.wait_until(lambda: self.journal.records("new_window"), "no new window")
         self.assertEqual(self.journal.records("new_window")[0]["outcome"], "cancelled")
         # The frame made for the window went again.
-        self.wait_for_log("ProcessFrameDestroy FrameId %d" % (opener + 1))
+        text = "ProcessFrameDestroy FrameId %d" % (opener + 1)
+        self.wait_until(lambda: text in self.log_lines(), text)
 
     def test_a_folder_goes_to_the_shell_and_the_window_is_cancelled(self):
         folder = "file:///C:/windows"

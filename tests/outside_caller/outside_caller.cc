@@ -36,20 +36,15 @@ int WriteFrameToEveryPipe(int* pipes) {
 DWORD ReadEngineEmulation() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const wchar_t* program = std::wcsrchr(path, L'\\') ? std::wcsrchr(path, L'\\') + 1 : path;
   unique_hkey feature_control;
-  unique_hkey feature;
   DWORD value = 0;
-  DWORD type = REG_NONE;
   DWORD size = sizeof(value);
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE,
                       L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl", 0, KEY_READ,
                       feature_control.put()) != ERROR_SUCCESS ||
-      ::RegOpenKeyExW(feature_control.get(), L"FEATURE_BROWSER_EMULATION", 0, KEY_READ,
-                      feature.put()) != ERROR_SUCCESS ||
-      ::RegQueryValueExW(feature.get(), program, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                         &size) != ERROR_SUCCESS ||
-      type != REG_DWORD) {
+      ::RegGetValueW(feature_control.get(), L"FEATURE_BROWSER_EMULATION",
+                     std::wcsrchr(path, L'\\') + 1, RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS) {
     return 0;
   }
   return value;
@@ -74,26 +69,23 @@ __declspec(dllexport) BOOL WINAPI
   return ::WriteFile(file, data, size, written, nullptr);
 }
 
-__declspec(dllexport) LSTATUS WINAPI OutsideRegOpenKeyExW(HKEY key,
-                                                          const wchar_t* subkey,
-                                                          DWORD options,
-                                                          REGSAM access,
-                                                          HKEY* result) {
+__declspec(dllexport) LSTATUS WINAPI
+    OutsideRegOpenKeyExW(HKEY key, LPCWSTR subkey, DWORD options, REGSAM access, PHKEY result) {
   return ::RegOpenKeyExW(key, subkey, options, access, result);
 }
 
 __declspec(dllexport) LSTATUS WINAPI OutsideRegQueryValueExW(HKEY key,
-                                                             const wchar_t* name,
-                                                             DWORD* reserved,
-                                                             DWORD* type,
-                                                             BYTE* data,
-                                                             DWORD* size) {
+                                                             LPCWSTR name,
+                                                             LPDWORD reserved,
+                                                             LPDWORD type,
+                                                             LPBYTE data,
+                                                             LPDWORD size) {
   return ::RegQueryValueExW(key, name, reserved, type, data, size);
 }
 
 __declspec(dllexport) HWND WINAPI OutsideCreateWindowExW(DWORD ex_style,
-                                                         const wchar_t* class_name,
-                                                         const wchar_t* window_name,
+                                                         LPCWSTR class_name,
+                                                         LPCWSTR window_name,
                                                          DWORD style,
                                                          int x,
                                                          int y,
@@ -102,7 +94,7 @@ __declspec(dllexport) HWND WINAPI OutsideCreateWindowExW(DWORD ex_style,
                                                          HWND parent,
                                                          HMENU menu,
                                                          HINSTANCE instance,
-                                                         void* param) {
+                                                         LPVOID param) {
   return ::CreateWindowExW(ex_style, class_name, window_name, style, x, y, width, height, parent,
                            menu, instance, param);
 }

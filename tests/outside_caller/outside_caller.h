@@ -14,10 +14,8 @@
 // call comes from a module other than the test program, as the engine's
 // calls do. Built without sibling-call optimisation, so the platform
 // function returns into the library rather than straight to its caller.
-using OutsideWriteFileFunction = BOOL WINAPI(HANDLE file,
-                                             const void* data,
-                                             DWORD size,
-                                             DWORD* written);
+// WriteFile without OVERLAPPED.
+using OutsideWriteFileFunction = BOOL WINAPI(HANDLE, const void*, DWORD, DWORD*);
 // A session without proxy settings.
 using OutsideInternetOpenWFunction = HINTERNET WINAPI(const wchar_t* agent, DWORD access);
 

@@ -1,5 +1,9 @@
 #include "tests/outside_caller/outside_caller.h"
 
+#include <filesystem>
+
+#include "tests/child_process.h"
+
 namespace {
 
 template <typename Function>
@@ -32,10 +36,7 @@ std::optional<OutsideCaller> OutsideCaller::Load(const std::wstring& path) {
 }
 
 bool CopyOutsideCaller(const std::wstring& folder, const std::wstring& file_name) {
-  wchar_t program[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const std::wstring path(program, length < MAX_PATH ? length : 0);
   const std::wstring source =
-      path.substr(0, path.find_last_of(L'\\') + 1) + OutsideCaller::kFileName;
+      std::filesystem::path(CurrentTestProgram()).replace_filename(OutsideCaller::kFileName);
   return ::CopyFileW(source.c_str(), (folder + L"\\" + file_name).c_str(), FALSE) != FALSE;
 }

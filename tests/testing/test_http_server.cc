@@ -1,21 +1,10 @@
 #include "tests/testing/test_http_server.h"
 
-#include <string_view>
-
 namespace {
 
 // A client that stops sending mid-request is dropped after this long.
 constexpr DWORD kReceiveTimeoutMs = 5000;
 constexpr size_t kMaxHeaderBytes = 64 * 1024;
-
-void SendAll(SOCKET socket, std::string_view data) {
-  while (!data.empty()) {
-    const int sent = ::send(socket, data.data(), static_cast<int>(data.size()), 0);
-    if (sent <= 0)
-      return;
-    data.remove_prefix(sent);
-  }
-}
 
 }  // namespace
 
@@ -90,8 +79,10 @@ void TestHttpServer::Answer(SOCKET connection) {
   std::string headers = "Content-Type: text/html; charset=utf-8\r\n";
   for (const auto& [name, value] : response.headers)
     headers += name + ": " + value + "\r\n";
-  SendAll(connection, "HTTP/1.1 " + status + "\r\n" + headers +
-                          "Content-Length: " + std::to_string(response.body.size()) +
-                          "\r\nConnection: close\r\n\r\n" + response.body);
+  // A blocking socket sends it all.
+  const std::string text = "HTTP/1.1 " + status + "\r\n" + headers +
+                           "Content-Length: " + std::to_string(response.body.size()) +
+                           "\r\nConnection: close\r\n\r\n" + response.body;
+  ::send(connection, text.data(), static_cast<int>(text.size()), 0);
   ::shutdown(connection, SD_SEND);
 }
