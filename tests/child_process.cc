@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kChildSwitch = "--tb-child=";
 // Neither a small code nor an NTSTATUS: only a routine that returned ends so.
-constexpr DWORD kReturnedBase = 0x2B000000;
+// Wine hands the low byte to Linux as the exit status, where it reads as the
+// result plus one.
+constexpr DWORD kReturnedBase = 0x2B000001;
 
 int ExitCodeOf(int result) {
   return static_cast<int>(kReturnedBase + (static_cast<DWORD>(result) % kChildResultLimit));
