@@ -74,6 +74,13 @@ TEST_F(ControllerTest, NewWindowGetsAFrameFromTheOpenersRecordAndItsScriptCookie
             Texts{*BuildNewWindow(WideToUtf8(url), true, "visible=1", "width=300", 1, 2, "port-7")})
       << "the new frame neither answers nor navigates";
   EXPECT_EQ(frame->GetLocationURL(), L"");
+
+  {
+    const UniqueAny<HookTraits> refusal(
+        ::SetWindowsHookExW(WH_CBT, &RefuseWindows, nullptr, ::GetCurrentThreadId()));
+    EXPECT_FALSE(manager_.CreateNewFrame(1, &id, &frame)) << "a frame without a window";
+  }
+  EXPECT_EQ(manager_.GetFrameController(3), nullptr);
 }
 
 using AttachedControllerTest = AttachedFrameTest;
