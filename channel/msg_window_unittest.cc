@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <numeric>
-#include <string>
 #include <thread>
 #include <vector>
 

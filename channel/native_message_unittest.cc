@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <new>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>

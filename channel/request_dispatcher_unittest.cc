@@ -113,6 +113,7 @@ TEST(RequestDispatcherTest, RequestsReachTheirSlotWithTheirMembers) {
       {std::string("{\"action\":\"host_detach\",\"frame_id\":1}\0{\"x\":"sv), "detach 1"},
       {R"(  {"action":"host_detach","frame_id":2}  {"action":"host_back","frame_id":3})",
        "detach 2"},
+      // Out of memory while it is handled: dropped and reported.
       {R"({"action":"host_ping","session_id":1})", "dropped DispatchRequest"},
   };
   for (const auto& [request, calls] : cases)
