@@ -25,12 +25,7 @@
 // this program under a name of its own, for which Wine is told to load the
 // engine's networking module from our file. Calls from the copy of the
 // outside caller named "urlmon.dll" then count as the engine's, calls from
-// the one under its own name as another module's. A routine's result is 0,
-// or the line of the first check that failed.
-#define CHILD_CHECK(condition) \
-  if (!(condition))            \
-  return __LINE__
-
+// the one under its own name as another module's.
 namespace {
 
 namespace fs = std::filesystem;
@@ -70,21 +65,15 @@ EngineCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* informat
 
 void CALLBACK OtherCallback(HINTERNET, DWORD_PTR, DWORD, void*, DWORD) {}
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return fs::path(std::wstring(path, length)).parent_path().wstring();
-}
-
 struct Callers {
   OutsideCaller engine;
   OutsideCaller other;
 };
 
 std::optional<Callers> LoadCallers() {
-  std::optional<OutsideCaller> engine = OutsideCaller::Load(OwnFolder() + L"\\" + kEngineModule);
-  std::optional<OutsideCaller> other =
-      OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
+  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
+  std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kEngineModule);
+  std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
   if (!engine || !other ||
       !IsAddressInModule(kEngineModule,
                          reinterpret_cast<void*>(engine->internet_set_status_callback_a))) {

@@ -37,15 +37,6 @@ class NewWindowTest(FrameTestCase):
         self.assertEqual(title, {"action": "client_title_change", "title": "Popup",
                                  "frame_id": opener + 1})
 
-    def test_links_and_empty_urls_open_frames_that_are_no_pop_ups(self):
-        self.server.add_page("/plain", page("Plain"))
-        self.open_from('<!--standin:open url="/plain" user-action="1"-->'
-                       '<!--standin:open url=""-->')
-        for url in (self.server.url("/plain"), "about:blank"):
-            message = self.next_message("client_new_window")
-            self.assertEqual((message["url"], message["popup"], message["features"]),
-                             (url, False, ""))
-
     def test_without_a_browser_for_the_window_the_url_goes_to_a_new_tab(self):
         self.host.kill()
         self.host = self.start(env=dict(os.environ, STAND_IN_ENGINE_BROWSERS="1"))
@@ -59,14 +50,6 @@ class NewWindowTest(FrameTestCase):
         # The frame made for the window went again.
         text = "ProcessFrameDestroy FrameId %d" % (opener + 1)
         self.wait_until(lambda: text in self.log_lines(), text)
-
-    def test_a_folder_goes_to_the_shell_and_the_window_is_cancelled(self):
-        folder = "file:///C:/windows"
-        self.open_from('<!--standin:open url="%s"-->' % folder)
-        self.wait_until(lambda: self.journal.records("new_window"), "no new window")
-        self.assertEqual(self.journal.records("new_window")[0]["outcome"], "cancelled")
-        self.assertIn("ShellExecuteEx " + folder, self.log_lines())
-        self.drain()
 
 
 if __name__ == "__main__":
