@@ -7,6 +7,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import unittest
 
 from host_process import WAIT, WINE, HostProcess, HostTestCase, reg
 from stand_in_browser import StandInBrowser
@@ -65,6 +66,8 @@ def side_names(folder):
 
 
 class InstallerTestCase(HostTestCase):
+    boxes = None
+
     @classmethod
     def setUpClass(cls):
         cls.app_data, cls.app_data_unix = local_app_data()
@@ -98,12 +101,13 @@ class InstallerTestCase(HostTestCase):
 
     def run_installer(self, exe=None, args=()):
         """Runs installer mode; returns the (caption, text) of its box, which it closes."""
-        if not hasattr(self, "boxes"):
-            self.boxes = StandInBrowser("Box Watcher")
-            self.addCleanup(self.boxes.close)
+        if not InstallerTestCase.boxes:
+            # One for every test: it only watches the desktop.
+            InstallerTestCase.boxes = StandInBrowser("Box Watcher")
+            unittest.addModuleCleanup(InstallerTestCase.boxes.close)
         host = HostProcess(exe or self.exe, args)
         self.hosts.append(host)
-        box = self.boxes.close_box("Install ")
+        box = InstallerTestCase.boxes.close_box("Install ")
         self.assertEqual(host.wait_exit(), 0)
         return box["caption"], box["text"]
 

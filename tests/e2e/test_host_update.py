@@ -7,7 +7,7 @@ import re
 import unittest
 
 from host_process import WAIT
-from installation import VERSION, InstallerTestCase, md5, with_version
+from installation import VERSION, InstallerTestCase, md5, read, with_version
 
 
 def peak_resident_mib(pid):
@@ -40,14 +40,17 @@ class HostUpdateTest(InstallerTestCase):
         self.run_installer()
         older = with_version(self.build, "2.26.19.0")
         good = base64.b64encode(older).decode()
-        for name, content, version, digest in (
+        host = self.start()
+        for session, (name, content, version, digest) in enumerate((
                 ("own version", good, VERSION, md5(older)),
                 ("wrong md5", good, "2.26.19.0", md5(self.build)),
                 ("length not a multiple of 4", "QUJDR", "2.26.19.0", md5(b"ABC")),
-                ("outside the alphabet", "QU*D", "2.26.19.0", md5(b"A\x04\x03"))):
-            with self.subTest(name):
-                self.update(content, version, digest)
-                self.assert_installed(self.build, VERSION)
+                ("outside the alphabet", "QU*D", "2.26.19.0", md5(b"A\x04\x03")))):
+            host.send({"action": "host_update", "session_id": session, "file_content": content,
+                       "version": version, "md5": digest})
+            self.assertEqual(host.read()["ret"], "-1", name)
+            self.assertEqual(md5(read(self.installed)), md5(self.build), name)
+        self.assert_installed(self.build, VERSION)
 
     def test_update_near_the_message_limit(self):
         # About 45 MB decoded: with base64 and JSON about 60 MB, under the
