@@ -52,6 +52,7 @@ class InstallerFaultsTest(InstallerTestCase):
         self.start_host(self.exe)  # any host start cleans up
         self.assertEqual(side_names(self.folder), [])
         self.assertTrue(os.path.exists(kept))
+        self.assertTrue(os.path.exists(self.installed))
 
     def start_host(self, exe):
         """A host in extension mode that has finished starting up."""
