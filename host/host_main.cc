@@ -9,9 +9,11 @@
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
 #include "channel/write_guard.h"
+#include "engine_config/policy_set.h"
 #include "host/cmd_line_parser.h"
 #include "host/extension_mode.h"
 #include "host/run_mode.h"
+#include "host_functions/device_id.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
@@ -32,6 +34,12 @@ int RunExtensionMode(HINSTANCE instance) {
     return std::make_unique<CMainFrameController>(frame_id,
                                                   &CMainFrameControllerManager::GetInstance());
   };
+  CMainFrameControllerManager::GetInstance().services().group_policies = [] {
+    std::string text;  // stays empty on a machine without policies
+    (void)PolicySet().ReadAndSerialise(&text);
+    return text;
+  };
+  CMainFrameControllerManager::GetInstance().services().device_id = &ComputeDeviceIdentifier;
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 
   app_module::Term();
