@@ -9,6 +9,7 @@
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
 #include "channel/write_guard.h"
+#include "diagnostics/diagnose.h"
 #include "engine_config/policy_set.h"
 #include "host/cmd_line_parser.h"
 #include "host/extension_mode.h"
@@ -75,6 +76,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
       return RunExtensionMode(instance);
     case RunMode::kDevTools:
       return RunDevToolsMode(parser);
+    case RunMode::kDiagnose:
+      return RunDiagnostics(ChannelOutputHandle());
     case RunMode::kInstaller:
       return RunInstallerMode();
   }

@@ -61,8 +61,17 @@ def screenshot(path):
     print("screenshot of the display: %s" % path, flush=True)
 
 
+def diagnose(exe):
+    """Prints what `tabbridge.exe /diagnose` finds about the installation."""
+    proc = subprocess.run(["wine", exe, "/diagnose"], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+    print("tabbridge.exe /diagnose (exit code %d):" % proc.returncode, flush=True)
+    print(proc.stdout.decode("utf-8").replace("\r\n", "\n"), flush=True)
+
+
 def main():
     exe, shot = sys.argv[1], sys.argv[2]
+    diagnose(exe)
     server = LoopbackServer()
     server.add_page("/portal", PAGE % ("Intranet Portal", "Legacy intranet portal"))
     server.add_page("/reports", PAGE % ("Quarterly Reports", "Reports shown in IE mode"))
