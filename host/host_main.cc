@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "channel/msg_window.h"
@@ -15,6 +16,7 @@
 #include "host/extension_mode.h"
 #include "host/run_mode.h"
 #include "host_functions/device_id.h"
+#include "host_functions/installer.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
@@ -41,6 +43,11 @@ int RunExtensionMode(HINSTANCE instance) {
     return text;
   };
   CMainFrameControllerManager::GetInstance().services().device_id = &ComputeDeviceIdentifier;
+  CMainFrameControllerManager::GetInstance().services().update = [](const UpdateParams& params) {
+    const InstallError error =
+        InstallFromExtension({params.file_content, params.version, params.md5});
+    LOG(DEBUG) << L"CrxUpdate " << static_cast<uint32_t>(error);
+  };
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 
   app_module::Term();
@@ -57,7 +64,17 @@ int RunDevToolsMode(const CCmdLineParser& parser) {
 }
 
 int RunInstallerMode() {
-  LOG(DEBUG) << L"Installer unavailable";
+  const InstallError error = InstallOrUpdate();
+  if (error == InstallError::kNone) {
+    ::MessageBoxW(::GetDesktopWindow(),
+                  L"Congratulations, the installation is complete and you can use TabBridge in "
+                  L"your browser",
+                  L"Install Complete!", MB_OK | MB_ICONINFORMATION);
+  } else {
+    const std::wstring text = L"Sorry, the installation failed with error code: " +
+                              std::to_wstring(static_cast<uint32_t>(error));
+    ::MessageBoxW(::GetDesktopWindow(), text.c_str(), L"Install Error!", MB_OK | MB_ICONERROR);
+  }
   return ExitCodeFor(RunMode::kInstaller);
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "host_functions/file_digest.h"
 #include "host_functions/update_file.h"
@@ -31,30 +32,38 @@ class InstallFilesTest : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
-TEST_F(InstallFilesTest, ALockedDestinationIsSetAsideAndRestoredWhenTheCopyFails) {
+TEST_F(InstallFilesTest, ARunningDestinationIsSetAsideAndRestoredWhenTheCopyFails) {
   const std::wstring source = Write(L"new.exe", "new");
-  const std::wstring destination = Write(L"tabbridge.exe", "old");
-  // Held like a running executable: no deleting, renaming allowed.
-  unique_handle running(::CreateFileW(destination.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      0, nullptr));
+  const std::wstring destination = (folder_ / L"tabbridge.exe").wstring();
+  ASSERT_TRUE(::CopyFileW(GetRunningExePath().c_str(), destination.c_str(), TRUE));
+  const std::optional<std::string> old_digest = Md5FileText(destination);
+  // Mapped as an image, as a running executable is: it cannot be deleted,
+  // only renamed.
+  unique_handle running;
+  {
+    unique_handle file(::CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    running.reset(
+        ::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr));
+  }
   ASSERT_TRUE(running);
+  ASSERT_FALSE(::DeleteFileW(destination.c_str()));
 
-  EXPECT_FALSE(ReplaceWithCopy(folder_ / L"missing.exe", destination));
-  EXPECT_EQ(ReadWholeFile(destination), "old");
+  EXPECT_FALSE(ReplaceWithCopy((folder_ / L"missing.exe").wstring(), destination));
+  EXPECT_EQ(Md5FileText(destination), old_digest);
 
   ASSERT_TRUE(ReplaceWithCopy(source, destination));
   EXPECT_EQ(ReadWholeFile(destination), "new");
-  int set_aside = 0;
+  std::vector<std::wstring> set_aside;
   for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
     const std::wstring name = entry.path().filename().wstring();
     if (name.size() > 13 && name.starts_with(L"tabbridge.exe") &&
         name.find_first_not_of(L"0123456789", 13) == std::wstring::npos) {
-      EXPECT_EQ(ReadWholeFile(entry.path().wstring()), "old");
-      ++set_aside;
+      set_aside.push_back(entry.path().wstring());
     }
   }
-  EXPECT_EQ(set_aside, 1);
+  ASSERT_EQ(set_aside.size(), 1u);
+  EXPECT_EQ(Md5FileText(set_aside[0]), old_digest);
 }
 
 TEST_F(InstallFilesTest, PathsOfMaxPathCharactersAreRefused) {

@@ -29,10 +29,10 @@ struct FindTraits {
 };
 
 bool EnsureFolder(const std::wstring& folder) {
-  if (FolderExists(folder))
-    return true;
-  const int result = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-  return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS;
+  if (!FolderExists(folder))
+    (void)::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  // Its "already exists" may also mean a file of that name.
+  return FolderExists(folder);
 }
 
 // The file to install and the version to register for it.
