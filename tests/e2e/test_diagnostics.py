@@ -2,103 +2,65 @@
 
 import json
 import os
-import shutil
 import subprocess
 import unittest
 
-from host_process import HostTestCase, WAIT, WINE, reg
-from message_box import MessageBoxReader
-
-HOST_KEY = r"HKCU\Software\Google\Chrome\NativeMessagingHosts\com.tabbridge.helper"
-ORIGIN = "chrome-extension://kccfkjohlmdimceejcjdedpnnbkcnpbb/"
+from host_process import EXTENSION_ORIGIN, WAIT, WINE, reg
+from installation import HOST_KEY, VERSION, InstallerTestCase
+from stand_in_browser import StandInBrowser
 
 
-def local_app_data():
-    """The user's local application data folder: Windows path, Linux path."""
-    out = subprocess.run([WINE, "cmd", "/c", "echo", "%LOCALAPPDATA%"], stdin=subprocess.DEVNULL,
-                         capture_output=True, timeout=WAIT, check=True).stdout
-    windows = out.decode().strip()
-    drive, rest = windows.split(":", 1)
-    return windows, os.path.join(os.environ["WINEPREFIX"], "drive_%s" % drive.lower(),
-                                 *rest.strip("\\").split("\\"))
-
-
-class DiagnoseTest(HostTestCase):
-    @classmethod
-    def setUpClass(cls):
-        windows, linux = local_app_data()
-        cls.install_win, cls.install = windows + "\\tabbridge", os.path.join(linux, "tabbridge")
-
-    def setUp(self):
-        super().setUp()
-        self.forget_installation()
-        self.addCleanup(self.forget_installation)
-
-    def forget_installation(self):
-        reg("delete", HOST_KEY)
-        shutil.rmtree(self.install, ignore_errors=True)
-
-    def diagnose(self, stdout=subprocess.PIPE):
+class DiagnoseTest(InstallerTestCase):
+    def diagnose(self):
+        """Exit code, problem lines and the report written to a pipe."""
         proc = subprocess.run([WINE, self.exe, "/diagnose"], stdin=subprocess.DEVNULL,
-                              stdout=stdout, stderr=subprocess.DEVNULL, timeout=WAIT * 3)
-        return proc.returncode, (proc.stdout or b"").decode("utf-8")
+                              capture_output=True, timeout=WAIT * 3)
+        report = proc.stdout.decode("utf-8")
+        problems = [line for line in report.splitlines() if line.startswith("PROBLEM")]
+        self.assertEqual(len(problems), proc.returncode, report)
+        return proc.returncode, problems, report
 
-    def problems(self, report):
-        return [line for line in report.splitlines() if line.startswith("PROBLEM")]
-
-    # What the installer leaves, written by hand.
-    def install_by_hand(self, manifest=None):
-        os.makedirs(self.install)
-        shutil.copy(self.exe, os.path.join(self.install, "tabbridge.exe"))
-        manifest_win = self.install_win + "\\com.tabbridge.helper.json"
-        with open(os.path.join(self.install, "com.tabbridge.helper.json"), "w") as f:
-            f.write(manifest if manifest is not None else json.dumps(
-                {"name": "com.tabbridge.helper", "description": "tabbridge",
-                 "path": self.install_win + "\\tabbridge.exe", "type": "stdio",
-                 "allowed_origins": [ORIGIN]}))
-        reg("add", HOST_KEY, "/ve", "/d", manifest_win)
-        reg("add", HOST_KEY, "/v", "extension_id", "/d", "kccfkjohlmdimceejcjdedpnnbkcnpbb")
-        reg("add", HOST_KEY, "/v", "version", "/d", "2.26.20.0")
-
-    def test_fresh_prefix_is_not_installed(self):
-        code, report = self.diagnose()
+    def test_reports_not_installed_until_the_installer_ran(self):
+        code, _, report = self.diagnose()
         self.assertIn("PROBLEM  Installed copy: not installed", report)
-        self.assertGreater(code, 0)
-        self.assertEqual(len(self.problems(report)), code)
-        self.assertTrue(report.endswith("%d problems found.\r\n" % code), report)
+        self.assertTrue(report.endswith("\r\n%d problems found.\r\n" % code), report)
+        self.run_installer()
+        code, _, report = self.diagnose()
+        self.assertEqual(code, 0, report)
+        self.assertTrue(report.endswith("\r\nNo problems found.\r\n"), report)
 
     def test_each_fault_has_its_own_finding(self):
-        self.install_by_hand()
-        code, report = self.diagnose()
-        self.assertEqual((code, self.problems(report)), (0, []), report)
-        self.assertTrue(report.endswith("No problems found.\r\n"), report)
-        faults = [
-            ("wrong path", lambda: self.install_by_hand(json.dumps(
-                {"path": "C:\\nowhere\\tabbridge.exe", "allowed_origins": [ORIGIN]})),
-             '"path" names C:\\nowhere\\tabbridge.exe, which does not exist'),
-            ("no version", lambda: (self.install_by_hand(),
-                                    reg("delete", HOST_KEY, "/v", "version")),
-             'the value "version" of HKCU\\'),
-            ("unparsable", lambda: self.install_by_hand("{"), "is not valid JSON"),
-        ]
-        for name, make, finding in faults:
-            with self.subTest(name):
-                self.forget_installation()
-                make()
-                code, report = self.diagnose()
-                self.assertIn(finding, "\n".join(self.problems(report)))
-                self.assertGreater(code, 0)
+        self.run_installer()
 
-    def test_without_output_it_saves_the_report_and_shows_where(self):
-        box = MessageBoxReader("TabBridge diagnostics")
-        code, _ = self.diagnose(stdout=subprocess.DEVNULL)
-        saved = os.path.join(self.dir, "log", "diagnostics.txt")
-        text = box.text()
-        self.assertIsNotNone(text, "no message box")
-        self.assertTrue(text.endswith("\\log\\diagnostics.txt"), text)
-        with open(saved, encoding="utf-8-sig") as f:
+        def write_manifest(text):
+            with open(self.manifest, "w") as f:
+                f.write(text)
+
+        faults = [
+            ("no version", lambda: reg("delete", HOST_KEY, "/v", "version"),
+             'the value "version" of HKCU\\'),
+            ("wrong path", lambda: write_manifest(json.dumps(
+                {"path": "C:\\nowhere\\tabbridge.exe", "allowed_origins": [EXTENSION_ORIGIN]})),
+             '"path" names C:\\nowhere\\tabbridge.exe, which does not exist'),
+            ("unparsable", lambda: write_manifest("{"), "is not valid JSON"),
+        ]
+        for name, fault, finding in faults:
+            with self.subTest(name):
+                fault()
+                _, problems, _ = self.diagnose()
+                self.assertIn(finding, "\n".join(problems))
+                reg("add", HOST_KEY, "/v", "version", "/d", VERSION)
+
+    def test_without_an_output_it_saves_the_report_and_shows_where(self):
+        boxes = StandInBrowser("Box Watcher")
+        self.addCleanup(boxes.close)
+        proc = subprocess.Popen([WINE, self.exe, "/diagnose"], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        box = boxes.close_box("TabBridge diagnostics")
+        self.assertGreater(proc.wait(timeout=WAIT), 0)
+        self.assertTrue(box["text"].endswith("\\log\\diagnostics.txt"), box["text"])
+        with open(os.path.join(self.dir, "log", "diagnostics.txt"), encoding="utf-8-sig") as f:
             self.assertIn("PROBLEM  Installed copy: not installed", f.read())
-        self.assertGreater(code, 0)
 
 
 if __name__ == "__main__":
