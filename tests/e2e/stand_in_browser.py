@@ -40,18 +40,13 @@ class StandInBrowser:
         return self.command("boxes")["boxes"]
 
     def close_box(self, caption_prefix, timeout=WAIT):
-        """Waits for the one message box whose caption starts with
-        `caption_prefix`, closes it and returns it ("caption", "text")."""
+        """Waits for a message box whose caption starts with `caption_prefix`,
+        closes it and returns it ("caption", "text")."""
         deadline = time.monotonic() + timeout
-        while True:
-            boxes = [b for b in self.boxes() if b["caption"].startswith(caption_prefix)]
-            if boxes:
-                break
+        while not (boxes := [b for b in self.boxes() if b["caption"].startswith(caption_prefix)]):
             if time.monotonic() > deadline:
                 raise AssertionError("no message box %r" % caption_prefix)
             time.sleep(0.1)
-        if len(boxes) != 1:
-            raise AssertionError("message boxes %r" % boxes)
         self.command("post-close %d" % boxes[0]["hwnd"])
         return boxes[0]
 

@@ -6,8 +6,8 @@ import subprocess
 import unittest
 
 from host_process import EXTENSION_ORIGIN, WAIT, WINE, reg
-from installation import HOST_KEY, VERSION, InstallerTestCase
-from stand_in_browser import StandInBrowser
+from installation import HOST_KEY
+from test_installer import VERSION, InstallerTestCase
 
 
 class DiagnoseTest(InstallerTestCase):
@@ -52,11 +52,9 @@ class DiagnoseTest(InstallerTestCase):
                 reg("add", HOST_KEY, "/v", "version", "/d", VERSION)
 
     def test_without_an_output_it_saves_the_report_and_shows_where(self):
-        boxes = StandInBrowser("Box Watcher")
-        self.addCleanup(boxes.close)
         proc = subprocess.Popen([WINE, self.exe, "/diagnose"], stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        box = boxes.close_box("TabBridge diagnostics")
+        box = self.boxes.close_box("TabBridge diagnostics")
         self.assertGreater(proc.wait(timeout=WAIT), 0)
         self.assertTrue(box["text"].endswith("\\log\\diagnostics.txt"), box["text"])
         with open(os.path.join(self.dir, "log", "diagnostics.txt"), encoding="utf-8-sig") as f:

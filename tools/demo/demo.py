@@ -15,7 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "stand_in_engine"))
 from host_process import HostCopy, HostProcess  # noqa: E402
-from installation import host_key_values, local_app_data  # noqa: E402
+from installation import host_key_values, unix_path  # noqa: E402
 from loopback_server import LoopbackServer  # noqa: E402
 from register import StandInEngine  # noqa: E402
 from stand_in_browser import StandInBrowser  # noqa: E402
@@ -80,12 +80,10 @@ def install(exe, browser):
     box = browser.close_box("Install ")
     print('message box "%s": %s' % (box["caption"], box["text"]), flush=True)
     print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
-    values = host_key_values() or {}
+    values = host_key_values()
     for name, (kind, data) in sorted(values.items()):
         print("registry %s %s = %s" % (name or "(default)", kind, data), flush=True)
-    app_data, app_data_unix = local_app_data()
-    manifest = os.path.join(app_data_unix, *values[""][1][len(app_data):].split("\\"))
-    with open(manifest, encoding="utf-8") as f:
+    with open(unix_path(values[""][1]), encoding="utf-8") as f:
         text = f.read()
     print("manifest %s:\n%s" % (values[""][1], text), flush=True)
     return json.loads(text)["path"]
