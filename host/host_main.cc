@@ -10,9 +10,12 @@
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
 #include "channel/write_guard.h"
+#include "diagnostics/diagnose.h"
+#include "engine_config/policy_set.h"
 #include "host/cmd_line_parser.h"
 #include "host/extension_mode.h"
 #include "host/run_mode.h"
+#include "host_functions/device_id.h"
 #include "host_functions/installer.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
@@ -34,6 +37,12 @@ int RunExtensionMode(HINSTANCE instance) {
     return std::make_unique<CMainFrameController>(frame_id,
                                                   &CMainFrameControllerManager::GetInstance());
   };
+  CMainFrameControllerManager::GetInstance().services().group_policies = [] {
+    std::string text;  // stays empty on a machine without policies
+    (void)PolicySet().ReadAndSerialise(&text);
+    return text;
+  };
+  CMainFrameControllerManager::GetInstance().services().device_id = &ComputeDeviceIdentifier;
   CMainFrameControllerManager::GetInstance().services().update = [](const UpdateParams& params) {
     const InstallError error =
         InstallFromExtension({params.file_content, params.version, params.md5});
@@ -84,6 +93,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
       return RunExtensionMode(instance);
     case RunMode::kDevTools:
       return RunDevToolsMode(parser);
+    case RunMode::kDiagnose:
+      return RunDiagnostics(ChannelOutputHandle());
     case RunMode::kInstaller:
       return RunInstallerMode();
   }

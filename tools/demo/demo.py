@@ -64,6 +64,14 @@ def screenshot(path):
     print("screenshot of the display: %s" % path, flush=True)
 
 
+def diagnose(exe):
+    """Prints what `tabbridge.exe /diagnose` finds about the installation."""
+    proc = subprocess.run(["wine", exe, "/diagnose"], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+    print("tabbridge.exe /diagnose (exit code %d):" % proc.returncode, flush=True)
+    print(proc.stdout.decode("utf-8").replace("\r\n", "\n"), flush=True)
+
+
 def install(exe, browser):
     """Runs installer mode; returns the installed executable as the browser
     finds it: host key, then manifest, then its "path"."""
@@ -91,7 +99,9 @@ def main():
         browser = StandInBrowser(BROWSER_TITLE)
         host = None
         try:
-            host = HostProcess(install(copy.exe, browser))
+            installed = install(copy.exe, browser)
+            diagnose(copy.exe)
+            host = HostProcess(installed)
             session = Session(host)
             print("started %s" % " ".join(host.proc.args[1:]), flush=True)
             for request in ({"action": "host_ping", "session_id": 1},
