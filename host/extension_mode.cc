@@ -9,6 +9,7 @@
 #include "ie_control/ie_control.h"
 #include "ie_control/intelliforms_popup_close_guard.h"
 #include "ui_base/message_loop.h"
+#include "utils/http_client.h"
 #include "utils/log_failure.h"
 
 void PrepareExtensionMode(HINSTANCE instance, CookieSink cookie_sink) {
@@ -26,4 +27,6 @@ void PrepareExtensionMode(HINSTANCE instance, CookieSink cookie_sink) {
   // Fails only when the class name is taken; frames would then have no page.
   LOG_IF_FALSE(CIEControl::RegisterHostWindowClass());
   InstallNetworkHooks(cookie_sink);
+  // Without it crash reports stay on the machine.
+  LOG_IF_FALSE(StartHttpClient());
 }

@@ -2,26 +2,34 @@
 
 #include <ole2.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "channel/client_notifications.h"
 #include "channel/msg_window.h"
 #include "channel/std_handles.h"
 #include "channel/write_guard.h"
 #include "diagnostics/diagnose.h"
+#include "engine_config/hook/hook_engine.h"
 #include "engine_config/policy_set.h"
 #include "host/cmd_line_parser.h"
 #include "host/extension_mode.h"
 #include "host/run_mode.h"
 #include "host_functions/device_id.h"
 #include "host_functions/installer.h"
+#include "host_functions/system_info.h"
+#include "ie_control/ie_dev_tools_site.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "ui_base/message_loop.h"
+#include "utils/crash_handler.h"
 #include "utils/log.h"
 #include "utils/log_failure.h"
+#include "utils/product_addresses.h"
+#include "utils/string_util.h"
 
 namespace {
 
@@ -59,7 +67,10 @@ int RunExtensionMode(HINSTANCE instance) {
 int RunDevToolsMode(const CCmdLineParser& parser) {
   const int process_id = ParseLeadingDecimal(parser.GetValue(L"p").value_or(L""));
   const int window = ParseLeadingDecimal(parser.GetValue(L"h").value_or(L""));
-  LOG(DEBUG) << L"DevTools attach unavailable p:" << process_id << L" h:" << window;
+  const bool attached =
+      AttachToolsFromOutside(process_id, reinterpret_cast<HWND>(static_cast<uintptr_t>(window)));
+  LOG(DEBUG) << L"AttachTools p:" << process_id << L" h:" << window
+             << (attached ? L" SUCCESS" : L" FAILED");
   return ExitCodeFor(RunMode::kDevTools);
 }
 
@@ -86,6 +97,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR command_line, int) {
   DetachStdHandles();
   // Without the hook the detached handles alone keep others off the channel.
   LOG_IF_FALSE(InstallWriteGuard());
+  // Without the hook a later caller could take the filter away again.
+  LOG_IF_FALSE(InstallCrashHandler(
+      &HookExport, {kHostVersion, GetSystemVersion(), Utf8ToWide(kReportEndpoint)}));
 
   const CCmdLineParser parser(command_line, /*case_sensitive=*/false);
   switch (ChooseRunMode(parser)) {
