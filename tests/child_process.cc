@@ -14,12 +14,14 @@ constexpr std::string_view kChildSwitch = "--tb-child=";
 // result plus one.
 constexpr DWORD kReturnedBase = 0x2B000001;
 constexpr DWORD kResultLimit = 0x01000000;
-// Long enough for a child under a loaded Wine, short of ctest's limit.
-constexpr DWORD kTimeoutMs = 20000;
 
 std::map<std::string, ChildRoutine, std::less<>>& Routines() {
   static std::map<std::string, ChildRoutine, std::less<>> routines;
   return routines;
+}
+
+DWORD ExitCodeOf(int result) {
+  return kReturnedBase + static_cast<DWORD>(result) % kResultLimit;
 }
 
 }  // namespace
@@ -35,9 +37,13 @@ std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv) {
       continue;
     const auto routine = Routines().find(arg.substr(kChildSwitch.size()));
     const int result = routine == Routines().end() ? kUnknownChildRoutine : routine->second();
-    return static_cast<int>(kReturnedBase + static_cast<DWORD>(result) % kResultLimit);
+    return static_cast<int>(ExitCodeOf(result));
   }
   return std::nullopt;
+}
+
+void ExitChild(int result) {
+  ::ExitProcess(ExitCodeOf(result));
 }
 
 std::wstring CurrentTestProgram() {
@@ -46,7 +52,7 @@ std::wstring CurrentTestProgram() {
   return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
-std::optional<DWORD> RunChild(const std::wstring& program, const char* routine) {
+std::optional<DWORD> RunChild(const std::wstring& program, const char* routine, DWORD timeout_ms) {
   std::wstring command_line = L"\"" + program + L"\" --tb-child=";
   for (const char* c = routine; *c; ++c)
     command_line += static_cast<wchar_t>(*c);
@@ -59,9 +65,9 @@ std::optional<DWORD> RunChild(const std::wstring& program, const char* routine) 
   const unique_handle thread(info.hThread);
   const unique_handle process(info.hProcess);
   DWORD exit_code = 0;
-  if (::WaitForSingleObject(process.get(), kTimeoutMs) != WAIT_OBJECT_0) {
+  if (::WaitForSingleObject(process.get(), timeout_ms) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.get(), 1);
-    ::WaitForSingleObject(process.get(), kTimeoutMs);
+    ::WaitForSingleObject(process.get(), INFINITE);
     std::fprintf(stderr, "child did not end in time\n");
     return std::nullopt;
   }

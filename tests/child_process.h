@@ -39,6 +39,9 @@ bool RegisterChildRoutine(const char* name, ChildRoutine routine);
   if (!(condition))            \
   return __LINE__
 
+// Ends a routine from where it cannot return (an exception filter).
+[[noreturn]] void ExitChild(int result);
+
 // The child's exit code when the command line names a routine.
 std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv);
 
@@ -47,6 +50,10 @@ std::wstring CurrentTestProgram();
 // Runs `routine` in a child started from `program` (this test program or a
 // copy of it); its result, or nothing when it could not start, crashed or
 // did not end in time, in which case it is ended.
-std::optional<DWORD> RunChild(const std::wstring& program, const char* routine);
+// Long enough for a child under a loaded Wine, short of ctest's limit.
+constexpr DWORD kChildTimeoutMs = 20000;
+
+std::optional<DWORD> RunChild(const std::wstring& program, const char* routine,
+                              DWORD timeout_ms = kChildTimeoutMs);
 
 #endif  // TESTS_CHILD_PROCESS_H_
