@@ -53,7 +53,8 @@ std::wstring CurrentTestProgram();
 // Long enough for a child under a loaded Wine, short of ctest's limit.
 constexpr DWORD kChildTimeoutMs = 20000;
 
-std::optional<DWORD> RunChild(const std::wstring& program, const char* routine,
+std::optional<DWORD> RunChild(const std::wstring& program,
+                              const char* routine,
                               DWORD timeout_ms = kChildTimeoutMs);
 
 #endif  // TESTS_CHILD_PROCESS_H_
