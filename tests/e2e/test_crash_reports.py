@@ -6,8 +6,7 @@ import subprocess
 import unittest
 
 from host_process import WAIT, WINE
-from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
-from register import Journal
+from test_frames import JournalTestCase, page, setUpModule  # noqa: F401
 
 
 def unix_path(windows_path):
@@ -15,15 +14,7 @@ def unix_path(windows_path):
                           capture_output=True, timeout=WAIT, check=True).stdout.decode().strip()
 
 
-class CrashReportTest(FrameTestCase):
-    def setUp(self):
-        self.journal = Journal().__enter__()
-        super().setUp()
-
-    def tearDown(self):
-        super().tearDown()
-        self.journal.__exit__(None, None, None)
-
+class CrashReportTest(JournalTestCase):
     def test_a_fault_after_a_foreign_filter_still_writes_the_dump(self):
         self.server.add_page("/crash", page("Crash", "<!--standin:crash-->"))
         self.create("/crash", title=None)

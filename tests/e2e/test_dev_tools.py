@@ -4,21 +4,12 @@ which finds no tools library under Wine and ends."""
 import re
 import unittest
 
-from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
-from register import Journal
+from test_frames import JournalTestCase, page, setUpModule  # noqa: F401
 
 F12 = '<!--standin:key vk="123"-->'
 
 
-class DevToolsTest(FrameTestCase):
-    def setUp(self):
-        self.journal = Journal().__enter__()
-        super().setUp()
-
-    def tearDown(self):
-        super().tearDown()
-        self.journal.__exit__(None, None, None)
-
+class DevToolsTest(JournalTestCase):
     def press_f12_twice(self, **extra):
         self.server.add_page("/p", page("P", F12 * 2))
         self.create("/p", "P", **extra)

@@ -12,7 +12,7 @@ from stand_in_browser import StandInBrowser
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools",
                                 "stand_in_engine"))
-from register import StandInEngine  # noqa: E402
+from register import Journal, StandInEngine  # noqa: E402
 
 BROWSER_TITLE = "Intranet Portal - Chrome"
 LOAD_NOTICES = ("client_before_navigate", "client_title_change")
@@ -81,6 +81,18 @@ class FrameTestCase(HostTestCase):
                 return seen
             self.assertIn(message and message["action"], LOAD_NOTICES, message)
             seen.append(message)
+
+
+class JournalTestCase(FrameTestCase):
+    """A frame test that also reads what the stand-in engine journals."""
+
+    def setUp(self):
+        self.journal = Journal().__enter__()
+        super().setUp()
+
+    def tearDown(self):
+        super().tearDown()
+        self.journal.__exit__(None, None, None)
 
 
 class FrameTest(FrameTestCase):

@@ -4,19 +4,10 @@ import os
 import unittest
 import urllib.parse
 
-from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
-from register import Journal
+from test_frames import JournalTestCase, page, setUpModule  # noqa: F401
 
 
-class NewWindowTest(FrameTestCase):
-    def setUp(self):
-        self.journal = Journal().__enter__()
-        super().setUp()
-
-    def tearDown(self):
-        super().tearDown()
-        self.journal.__exit__(None, None, None)
-
+class NewWindowTest(JournalTestCase):
     def open_from(self, marker, cookie=None):
         """Loads a page whose action is `marker`; the opener's frame id."""
         self.server.add_page("/opener", page("Opener", marker))
