@@ -71,17 +71,10 @@ std::optional<LogLevelSetting> ReadLogLevel() {
   return LogLevelSetting{status == ERROR_SUCCESS && type == REG_DWORD, value};
 }
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-
 // Files in `folder` whose names match `pattern`, other than `except`.
 size_t CountFiles(const std::wstring& folder, const wchar_t* pattern, const wchar_t* except) {
   WIN32_FIND_DATAW data;
-  const UniqueAny<FindTraits> search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
+  const unique_hfind search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
   if (!search)
     return 0;
   size_t count = 0;

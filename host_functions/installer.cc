@@ -21,13 +21,6 @@
 
 namespace {
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-
 bool EnsureFolder(const std::wstring& folder) {
   if (!FolderExists(folder))
     (void)::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
@@ -119,7 +112,7 @@ bool CleanupStaleCopies() {
   if (!folder || !FolderExists(*folder))
     return false;
   WIN32_FIND_DATAW found;
-  UniqueAny<FindTraits> search(::FindFirstFileW((*folder + L"\\tabbridge.exe*").c_str(), &found));
+  unique_hfind search(::FindFirstFileW((*folder + L"\\tabbridge.exe*").c_str(), &found));
   if (!search)
     return false;
   do {

@@ -39,18 +39,6 @@ constexpr DWORD kInternetFlagSecure = 0x00800000;
 constexpr DWORD kHttpQueryStatusCode = 19;
 constexpr int kWinInetSchemeHttps = 4;
 
-// Looks every named export up; false when one is missing.
-bool LookUp(HMODULE module,
-            HttpClient::ExportLookup lookup,
-            std::initializer_list<std::pair<const char*, void**>> exports) {
-  bool complete = module != nullptr;
-  for (const auto& [name, slot] : exports) {
-    *slot = module ? reinterpret_cast<void*>(lookup(module, name)) : nullptr;
-    complete = complete && *slot;
-  }
-  return complete;
-}
-
 // A handle closed by the library that opened it.
 class LibraryHandle {
  public:
@@ -89,19 +77,19 @@ struct HttpClient::WinHttp {
   decltype(&::WinHttpSetTimeouts) set_timeouts;
 
   bool Load(HMODULE module, ExportLookup lookup) {
-    return LookUp(module, lookup,
-                  {{"WinHttpOpen", reinterpret_cast<void**>(&open)},
-                   {"WinHttpConnect", reinterpret_cast<void**>(&connect)},
-                   {"WinHttpOpenRequest", reinterpret_cast<void**>(&open_request)},
-                   {"WinHttpAddRequestHeaders", reinterpret_cast<void**>(&add_headers)},
-                   {"WinHttpSendRequest", reinterpret_cast<void**>(&send)},
-                   {"WinHttpReceiveResponse", reinterpret_cast<void**>(&receive)},
-                   {"WinHttpQueryHeaders", reinterpret_cast<void**>(&query_headers)},
-                   {"WinHttpReadData", reinterpret_cast<void**>(&read)},
-                   {"WinHttpCloseHandle", reinterpret_cast<void**>(&close)},
-                   {"WinHttpCrackUrl", reinterpret_cast<void**>(&crack_url)},
-                   {"WinHttpSetOption", reinterpret_cast<void**>(&set_option)},
-                   {"WinHttpSetTimeouts", reinterpret_cast<void**>(&set_timeouts)}});
+    return LookUpExports(module, lookup,
+                         {{"WinHttpOpen", reinterpret_cast<void**>(&open)},
+                          {"WinHttpConnect", reinterpret_cast<void**>(&connect)},
+                          {"WinHttpOpenRequest", reinterpret_cast<void**>(&open_request)},
+                          {"WinHttpAddRequestHeaders", reinterpret_cast<void**>(&add_headers)},
+                          {"WinHttpSendRequest", reinterpret_cast<void**>(&send)},
+                          {"WinHttpReceiveResponse", reinterpret_cast<void**>(&receive)},
+                          {"WinHttpQueryHeaders", reinterpret_cast<void**>(&query_headers)},
+                          {"WinHttpReadData", reinterpret_cast<void**>(&read)},
+                          {"WinHttpCloseHandle", reinterpret_cast<void**>(&close)},
+                          {"WinHttpCrackUrl", reinterpret_cast<void**>(&crack_url)},
+                          {"WinHttpSetOption", reinterpret_cast<void**>(&set_option)},
+                          {"WinHttpSetTimeouts", reinterpret_cast<void**>(&set_timeouts)}});
   }
   bool Crack(const wchar_t* address, URL_COMPONENTS* parts) const {
     return crack_url(address, 0, ICU_ESCAPE, parts);
@@ -163,17 +151,17 @@ struct HttpClient::WinInet {
   BOOL(WINAPI* set_option)(HINTERNET, DWORD, LPVOID, DWORD);
 
   bool Load(HMODULE module, ExportLookup lookup) {
-    return LookUp(module, lookup,
-                  {{"InternetOpenW", reinterpret_cast<void**>(&open)},
-                   {"InternetConnectW", reinterpret_cast<void**>(&connect)},
-                   {"HttpOpenRequestW", reinterpret_cast<void**>(&open_request)},
-                   {"HttpAddRequestHeadersW", reinterpret_cast<void**>(&add_headers)},
-                   {"HttpSendRequestW", reinterpret_cast<void**>(&send)},
-                   {"HttpQueryInfoW", reinterpret_cast<void**>(&query_info)},
-                   {"InternetReadFile", reinterpret_cast<void**>(&read)},
-                   {"InternetCloseHandle", reinterpret_cast<void**>(&close)},
-                   {"InternetCrackUrlW", reinterpret_cast<void**>(&crack_url)},
-                   {"InternetSetOptionW", reinterpret_cast<void**>(&set_option)}});
+    return LookUpExports(module, lookup,
+                         {{"InternetOpenW", reinterpret_cast<void**>(&open)},
+                          {"InternetConnectW", reinterpret_cast<void**>(&connect)},
+                          {"HttpOpenRequestW", reinterpret_cast<void**>(&open_request)},
+                          {"HttpAddRequestHeadersW", reinterpret_cast<void**>(&add_headers)},
+                          {"HttpSendRequestW", reinterpret_cast<void**>(&send)},
+                          {"HttpQueryInfoW", reinterpret_cast<void**>(&query_info)},
+                          {"InternetReadFile", reinterpret_cast<void**>(&read)},
+                          {"InternetCloseHandle", reinterpret_cast<void**>(&close)},
+                          {"InternetCrackUrlW", reinterpret_cast<void**>(&crack_url)},
+                          {"InternetSetOptionW", reinterpret_cast<void**>(&set_option)}});
   }
   bool Crack(const wchar_t* address, URL_COMPONENTS* parts) const {
     return crack_url(address, 0, ICU_ESCAPE, parts);

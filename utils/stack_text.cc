@@ -64,26 +64,20 @@ struct DebugHelp {
   decltype(&::SymLoadModuleEx) load_module;
 
   bool Load(HMODULE module) {
-    const std::pair<const char*, void**> exports[] = {
-        {"SymInitialize", reinterpret_cast<void**>(&initialize)},
-        {"SymCleanup", reinterpret_cast<void**>(&cleanup)},
-        {"SymGetOptions", reinterpret_cast<void**>(&get_options)},
-        {"SymSetOptions", reinterpret_cast<void**>(&set_options)},
-        {"SymGetSearchPath", reinterpret_cast<void**>(&get_search_path)},
-        {"StackWalk64", reinterpret_cast<void**>(&walk)},
-        {"SymFunctionTableAccess64", reinterpret_cast<void**>(&function_table)},
-        {"SymGetModuleBase64", reinterpret_cast<void**>(&module_base)},
-        {"SymGetSymFromAddr64", reinterpret_cast<void**>(&symbol)},
-        {"UnDecorateSymbolName", reinterpret_cast<void**>(&undecorate)},
-        {"SymGetLineFromAddr64", reinterpret_cast<void**>(&line)},
-        {"SymGetModuleInfo64", reinterpret_cast<void**>(&module_info)},
-        {"SymLoadModuleEx", reinterpret_cast<void**>(&load_module)}};
-    bool complete = module != nullptr;
-    for (const auto& [name, slot] : exports) {
-      *slot = module ? reinterpret_cast<void*>(::GetProcAddress(module, name)) : nullptr;
-      complete = complete && *slot;
-    }
-    return complete;
+    return LookUpExports(module, &::GetProcAddress,
+                         {{"SymInitialize", reinterpret_cast<void**>(&initialize)},
+                          {"SymCleanup", reinterpret_cast<void**>(&cleanup)},
+                          {"SymGetOptions", reinterpret_cast<void**>(&get_options)},
+                          {"SymSetOptions", reinterpret_cast<void**>(&set_options)},
+                          {"SymGetSearchPath", reinterpret_cast<void**>(&get_search_path)},
+                          {"StackWalk64", reinterpret_cast<void**>(&walk)},
+                          {"SymFunctionTableAccess64", reinterpret_cast<void**>(&function_table)},
+                          {"SymGetModuleBase64", reinterpret_cast<void**>(&module_base)},
+                          {"SymGetSymFromAddr64", reinterpret_cast<void**>(&symbol)},
+                          {"UnDecorateSymbolName", reinterpret_cast<void**>(&undecorate)},
+                          {"SymGetLineFromAddr64", reinterpret_cast<void**>(&line)},
+                          {"SymGetModuleInfo64", reinterpret_cast<void**>(&module_info)},
+                          {"SymLoadModuleEx", reinterpret_cast<void**>(&load_module)}});
   }
 };
 
