@@ -54,17 +54,16 @@ NativeMessage::ReadResult NativeMessage::ReadPayload(uint32_t length, std::strin
   return ReadResult::kOk;
 }
 
+bool NativeMessage::ReadFrame(std::string* payload) {
+  unsigned char header[kHeaderSize];
+  if (ReadExactly(header, sizeof(header)) != ReadResult::kOk)
+    return false;
+  const int32_t length = static_cast<int32_t>(DecodeLength(header));
+  return length > 0 && ReadPayload(static_cast<uint32_t>(length), payload) == ReadResult::kOk;
+}
+
 void NativeMessage::ReadLoop() {
-  for (;;) {
-    unsigned char header[kHeaderSize];
-    if (ReadExactly(header, sizeof(header)) != ReadResult::kOk)
-      break;
-    const int32_t length = static_cast<int32_t>(DecodeLength(header));
-    if (length <= 0)
-      break;
-    std::string payload;
-    if (ReadPayload(static_cast<uint32_t>(length), &payload) != ReadResult::kOk)
-      break;
+  for (std::string payload; ReadFrame(&payload); payload = std::string()) {
     // A full queue, or no memory to queue it, loses this request; the reader
     // goes on with the next one.
     try {

@@ -86,6 +86,11 @@ class NativeMessage {
   // stop flag is seen after a message (returns without that call).
   void ReadLoop();
 
+  // Reads one framed message into `payload`; false at the end of input, on a
+  // length of zero or above 2^31 - 1, or when there is no memory to keep it.
+  // Memory grows with the bytes that arrive, never with the length claimed.
+  [[nodiscard]] bool ReadFrame(std::string* payload);
+
   // Frames and writes one text; false when it was not sent (empty, too long,
   // or the stream failed). Safe to call from any thread: frames never
   // interleave.

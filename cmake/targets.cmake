@@ -18,6 +18,14 @@ if(TB_SANITIZE AND NOT WIN32)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(TB_FUZZ)
+  # libFuzzer harnesses need clang; the code under test gets its coverage
+  # instrumentation, the harnesses its main().
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_custom_target(tb_fuzzers)
+  set(TB_FUZZ_SECONDS 3 CACHE STRING "How long each harness runs as a test")
+endif()
+
 if(WIN32)
   # gcc 12 writes DWARF 5 by default, which Wine's dbghelp cannot read.
   add_compile_options(-gdwarf-4)
@@ -91,6 +99,31 @@ function(tb_portable_tests)
   if(NOT WIN32)
     target_sources(tb_unittests PRIVATE ${ARGN})
   endif()
+endfunction()
+
+# tb_fuzzer(<source> [<libraries>...]): a libFuzzer harness of the folder's
+# portable code, built by fuzz builds only. Its test runs it for a few seconds
+# on its seeds (tests/fuzz_corpus/<name>), so that the harness cannot rot.
+function(tb_fuzzer source)
+  if(NOT TB_FUZZ)
+    return()
+  endif()
+  get_filename_component(name ${source} NAME_WE)
+  get_property(portable DIRECTORY PROPERTY TB_PORTABLE_TARGET)
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}")
+  target_compile_options(${name} PRIVATE ${TB_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${portable} ${ARGN})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(tb_fuzzers ${name})
+  set(corpus "${CMAKE_BINARY_DIR}/fuzz_corpus/${name}")
+  file(MAKE_DIRECTORY "${corpus}")
+  add_test(NAME ${name}
+           COMMAND ${name} -max_total_time=${TB_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   "-artifact_prefix=${CMAKE_BINARY_DIR}/fuzz_findings/${name}-" "${corpus}"
+                   "${CMAKE_SOURCE_DIR}/tests/fuzz_corpus/${name}")
+  file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz_findings")
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()
 
 function(tb_win_sources)
