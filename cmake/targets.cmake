@@ -202,7 +202,7 @@ function(tb_check_folder_includes)
     list(REMOVE_DUPLICATES allowed)
     file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${folder}/*.h"
          "${CMAKE_SOURCE_DIR}/${folder}/*.cc")
-    list(FILTER files EXCLUDE REGEX "_(unittest|test_util)\\.(cc|h)$")
+    list(FILTER files EXCLUDE REGEX "_(unittest|test_util|fuzzer)\\.(cc|h)$")
     string(MAKE_C_IDENTIFIER "${folder}" id)
     set(stamp "${CMAKE_BINARY_DIR}/include_checks/${id}.ok")
     add_custom_command(

@@ -4,7 +4,7 @@
 # so the share of tests stays visible.
 set -eu
 cd "$(git rev-parse --show-toplevel)"
-test_re='(^|/)(tests?|testing)/|_test\.|_unittest\.|_test_util\.|test_[^/]*\.py$|_tests?\.py$'
+test_re='(^|/)(tests?|testing)/|_test\.|_unittest\.|_fuzzer\.|_test_util\.|test_[^/]*\.py$|_tests?\.py$'
 git ls-files | grep -E '\.(c|cc|cpp|cxx|h|hh|hpp|py|rc|cmake)$|CMakeLists\.txt$' |
   grep -v -E '(^|/)(build|out|third_party)/' | while read -r f; do
   [ -f "$f" ] || continue

@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ dpkg-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps imagemagick
-  googletest libcjson-dev libtinyxml2-dev libcapstone-dev pkg-config
+  googletest libcjson-dev libtinyxml2-dev libcapstone-dev pkg-config clang
   python3 wine64
 )
 
