@@ -3,7 +3,6 @@
 #include <system_error>
 #include <utility>
 
-#include "engine_config/hook/hook_engine.h"
 #include "tests/child_process.h"
 
 namespace fs = std::filesystem;
@@ -46,9 +45,7 @@ std::optional<EngineAndOtherCaller> LoadEngineAndOtherCaller(const std::wstring&
   const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
   std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / module);
   std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
-  if (!engine || !other ||
-      !IsAddressInModule(module.c_str(), reinterpret_cast<void*>(engine->write_file))) {
+  if (!engine || !other)
     return std::nullopt;
-  }
   return EngineAndOtherCaller{std::move(*engine), std::move(*other)};
 }

@@ -30,7 +30,7 @@ class EngineModuleChild {
 };
 
 // In the child: the outside caller as the engine module and under its own
-// name; nothing unless the process knows the first as `module`.
+// name; nothing when either is missing.
 struct EngineAndOtherCaller {
   OutsideCaller engine;
   OutsideCaller other;
