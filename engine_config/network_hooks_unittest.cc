@@ -90,15 +90,6 @@ SentRequest SendRequest(HINTERNET session, const TestHttpServer& server, DWORD_P
   return sent;
 }
 
-bool ServeThreeCookies(TestHttpServer* server) {
-  if (!server->Start())
-    return false;
-  server->Serve("/three", {.headers = {{"Set-Cookie", "a=1; path=/"},
-                                       {"Set-Cookie", "b=2"},
-                                       {"Set-Cookie", "c=3; HttpOnly"}}});
-  return true;
-}
-
 std::vector<Cookie> ThreeCookies(const TestHttpServer& server) {
   const std::wstring url = server.Url("/three");
   return {{url, L"a=1; path=/", false}, {url, L"b=2", false}, {url, L"c=3; HttpOnly", false}};
@@ -183,7 +174,10 @@ TB_CHILD_ROUTINE(ForcesTheConnectionLimitAndMarksRequests) {
 // calls the installed callbacks as WinINet would.
 TB_CHILD_ROUTINE(ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback) {
   TestHttpServer server;
-  CHILD_CHECK(ServeThreeCookies(&server));
+  CHILD_CHECK(server.Start());
+  server.Serve("/three", {.headers = {{"Set-Cookie", "a=1; path=/"},
+                                      {"Set-Cookie", "b=2"},
+                                      {"Set-Cookie", "c=3; HttpOnly"}}});
   InstallNetworkHooks(&Record);
   const std::optional<EngineAndOtherCaller> callers = LoadEngineAndOtherCaller(kEngineModule);
   CHILD_CHECK(callers);
