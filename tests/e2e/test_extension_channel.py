@@ -21,7 +21,7 @@ class ChannelTest(HostTestCase):
         host.send({"action": "host_get_default_emulation", "session_id": 4})
         self.assertEqual(host.read_text(), answer(4, "7000"))
 
-    def test_a_malformed_request_gets_no_answer_and_a_burst_after_it_is_answered_in_order(self):
+    def test_malformed_request_gets_no_answer_and_a_burst_after_it_is_answered_in_order(self):
         host = self.start()
         host.send("this is not json")
         host.write(pings(1000))
