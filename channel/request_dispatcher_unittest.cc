@@ -96,7 +96,6 @@ TEST(RequestDispatcherTest, RequestsReachTheirSlotWithTheirMembers) {
       {"{\"action\":\"host_attach\",\"title\":\"\xE6\x97\xA5\xE6\x9C\xAC \xC3\xBC "
        "\xF0\x9F\x98\x80\",\"width\":640,\"height\":480,\"frame_id\":5}",
        "attach \xE6\x97\xA5\xE6\x9C\xAC \xC3\xBC \xF0\x9F\x98\x80 640 480 5"},
-      {R"({"action":"host_detach","frame_id":1})", "detach 1"},
       {R"({"action":"host_back","frame_id":2})", "back 2"},
       {R"({"action":"host_forward","frame_id":3})", "forward 3"},
       {R"({"action":"host_resize","frame_id":1,"width":300,"height":200})", "resize 1 300 200"},

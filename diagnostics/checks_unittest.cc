@@ -4,10 +4,6 @@
 
 #include <string>
 
-// A missing or unparsable manifest, a "path" naming no file, a missing
-// "version" and a complete installation are shown end to end
-// (tests/e2e/test_diagnostics.py).
-
 namespace {
 
 constexpr wchar_t kManifest[] = L"C:\\tb\\com.tabbridge.helper.json";
@@ -29,6 +25,7 @@ TEST(ChecksTest, ManifestMustBeAnObjectAllowingTheExtension) {
     const char* text;
   } cases[] = {
       {"[]", false, "is not valid JSON"},
+      {R"({"path": "C:\\nowhere.exe"})", false, "names C:\\nowhere.exe, which does not exist"},
       {R"({"allowed_origins": []})", false, "has no \"path\""},
       {exe + R"("chrome-extension://kccfkjohlmdimceejcjdedpnnbkcnpbb"]})", false,
        "\"allowed_origins\" lacks chrome-extension://kccfkjohlmdimceejcjdedpnnbkcnpbb/"},
@@ -45,6 +42,7 @@ TEST(ChecksTest, TheBrowserReadsTheUsersRegistrationFirst) {
   const RegistrationKey user{true, kManifest, L"kccfkjohlmdimceejcjdedpnnbkcnpbb", L"2.26.20.0"};
   const RegistrationKey other_id{true, kManifest, L"other", L"2.26.20.0"};
   const RegistrationKey gone{true, L"C:\\gone.json"};
+  const RegistrationKey no_version{true, kManifest, L"kccfkjohlmdimceejcjdedpnnbkcnpbb"};
   const struct {
     const RegistrationKey& user;
     const RegistrationKey& machine;
@@ -58,6 +56,7 @@ TEST(ChecksTest, TheBrowserReadsTheUsersRegistrationFirst) {
          "HKLM\\Software\\Google\\Chrome\\NativeMessagingHosts\\"
          "com.tabbridge.helper names C:\\gone.json, which does not exist"}}},
       {other_id, none, {{true, "reads HKCU"}, {false, "\"extension_id\" of HKCU\\"}}},
+      {no_version, none, {{true, "reads HKCU"}, {false, "the value \"version\" of HKCU\\"}}},
   };
   for (const auto& c : cases) {
     const std::vector<Finding> findings = CheckRegistrations(c.user, c.machine, &OnlyOurFilesExist);

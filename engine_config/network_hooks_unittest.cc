@@ -6,29 +6,21 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "engine_config/hook/hook_engine.h"
 #include "tests/child_process.h"
-#include "tests/outside_caller/outside_caller.h"
-#include "tests/scoped_registry_backup.h"
+#include "tests/engine_module_child.h"
 #include "tests/testing/test_http_server.h"
 #include "utils/critical_section.h"
 #include "utils/scoped_hinternet.h"
 
-// The hooks are permanent, so each case runs in a child process: a copy of
-// this program under a name of its own, for which Wine is told to load the
-// engine's networking module from our file. Calls from the copy of the
-// outside caller named "urlmon.dll" then count as the engine's, calls from
-// the one under its own name as another module's.
+// The hooks are permanent, so each case runs in a child process, where the
+// outside caller stands in for the engine's networking module.
 namespace {
-
-namespace fs = std::filesystem;
 
 using Cookie = std::tuple<std::wstring, std::wstring, bool>;
 
@@ -65,23 +57,6 @@ EngineCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* informat
 
 void CALLBACK OtherCallback(HINTERNET, DWORD_PTR, DWORD, void*, DWORD) {}
 
-struct Callers {
-  OutsideCaller engine;
-  OutsideCaller other;
-};
-
-std::optional<Callers> LoadCallers() {
-  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
-  std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kEngineModule);
-  std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
-  if (!engine || !other ||
-      !IsAddressInModule(kEngineModule,
-                         reinterpret_cast<void*>(engine->internet_set_status_callback_a))) {
-    return std::nullopt;
-  }
-  return Callers{std::move(*engine), std::move(*other)};
-}
-
 // The callback a handle has now, through an unhooked path.
 INTERNET_STATUS_CALLBACK CurrentCallback(HINTERNET handle) {
   const INTERNET_STATUS_CALLBACK current = ::InternetSetStatusCallbackW(handle, nullptr);
@@ -115,15 +90,6 @@ SentRequest SendRequest(HINTERNET session, const TestHttpServer& server, DWORD_P
   return sent;
 }
 
-bool ServeThreeCookies(TestHttpServer* server) {
-  if (!server->Start())
-    return false;
-  server->Serve("/three", {.headers = {{"Set-Cookie", "a=1; path=/"},
-                                       {"Set-Cookie", "b=2"},
-                                       {"Set-Cookie", "c=3; HttpOnly"}}});
-  return true;
-}
-
 std::vector<Cookie> ThreeCookies(const TestHttpServer& server) {
   const std::wstring url = server.Url("/three");
   return {{url, L"a=1; path=/", false}, {url, L"b=2", false}, {url, L"c=3; HttpOnly", false}};
@@ -133,7 +99,7 @@ TB_CHILD_ROUTINE(ReportsTheCookiesOthersSet) {
   InstallNetworkHooks(&Record);
   // A second call must not stack a second set of hooks.
   InstallNetworkHooks(&Record);
-  const std::optional<Callers> callers = LoadCallers();
+  const std::optional<EngineAndOtherCaller> callers = LoadEngineAndOtherCaller(kEngineModule);
   CHILD_CHECK(callers);
   const OutsideCaller& page = callers->other;
   const char kAnsiUrl[] = "http://tb-hooks.test/";
@@ -208,9 +174,12 @@ TB_CHILD_ROUTINE(ForcesTheConnectionLimitAndMarksRequests) {
 // calls the installed callbacks as WinINet would.
 TB_CHILD_ROUTINE(ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback) {
   TestHttpServer server;
-  CHILD_CHECK(ServeThreeCookies(&server));
+  CHILD_CHECK(server.Start());
+  server.Serve("/three", {.headers = {{"Set-Cookie", "a=1; path=/"},
+                                      {"Set-Cookie", "b=2"},
+                                      {"Set-Cookie", "c=3; HttpOnly"}}});
   InstallNetworkHooks(&Record);
-  const std::optional<Callers> callers = LoadCallers();
+  const std::optional<EngineAndOtherCaller> callers = LoadEngineAndOtherCaller(kEngineModule);
   CHILD_CHECK(callers);
 
   // Sessions others open read the cookies of each response.
@@ -273,34 +242,10 @@ TB_CHILD_ROUTINE(ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback) {
 
 class NetworkHooksTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::error_code error;
-    folder_ = fs::temp_directory_path(error) /
-              ("tb_network_hooks_" + std::to_string(::GetCurrentProcessId()));
-    fs::remove_all(folder_, error);
-    ASSERT_TRUE(fs::create_directories(folder_, error)) << error.message();
-    program_ = folder_ / kChildName;
-    ASSERT_TRUE(fs::copy_file(CurrentTestProgram(), program_, error)) << error.message();
-    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), OutsideCaller::kFileName));
-    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), kEngineModule));
-    const wchar_t native[] = L"native,builtin";
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"urlmon", REG_SZ, native,
-                                sizeof(native)),
-              ERROR_SUCCESS);
-  }
+  void SetUp() override { ASSERT_TRUE(child_.ok()); }
+  std::optional<DWORD> Run(const char* routine) { return child_.Run(routine); }
 
-  void TearDown() override {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
-
-  std::optional<DWORD> Run(const char* routine) { return RunChild(program_.wstring(), routine); }
-
-  static constexpr wchar_t kOverridesKey[] =
-      L"Software\\Wine\\AppDefaults\\tb_network_hooks_child.exe\\DllOverrides";
-  ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
-  fs::path folder_;
-  fs::path program_;
+  EngineModuleChild child_{kChildName, kEngineModule};
 };
 
 }  // namespace

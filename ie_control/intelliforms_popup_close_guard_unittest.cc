@@ -4,24 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
-#include <string>
 
-#include "engine_config/hook/hook_engine.h"
 #include "tests/child_process.h"
-#include "tests/outside_caller/outside_caller.h"
-#include "tests/scoped_registry_backup.h"
+#include "tests/engine_module_child.h"
 #include "utils/scoped_handle.h"
 
-// The hook is permanent, so the guard runs in a child process: a copy of this
-// program under a name of its own, for which Wine is told to load the
-// engine's frame module from our file. The copy of the outside caller named
-// "ieframe.dll" then stands in for the engine's frame module, and calls from
-// it count as the engine's.
+// The hook is permanent, so the guard runs in a child process, where the
+// outside caller stands in for the engine's frame module.
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr wchar_t kChildName[] = L"tb_popup_guard_child.exe";
 constexpr wchar_t kFrameModule[] = L"ieframe.dll";
@@ -44,19 +35,15 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
   const WNDCLASSW window_class = {.lpfnWndProc = ::DefWindowProcW,
                                   .hInstance = ::GetModuleHandleW(nullptr),
                                   .lpszClassName = kSuggestionClass};
-  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
-  const std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kFrameModule);
-  const std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
-  CHILD_CHECK(::RegisterClassW(&window_class) && engine && other);
-  // The stand-in really is what the process knows as the frame module.
-  CHILD_CHECK(IsAddressInModule(kFrameModule, reinterpret_cast<void*>(engine->create_window_ex_w)));
+  const std::optional<EngineAndOtherCaller> callers = LoadEngineAndOtherCaller(kFrameModule);
+  CHILD_CHECK(::RegisterClassW(&window_class) && callers);
   CHILD_CHECK(InstallIntelliFormsGuard());
   CHILD_CHECK(!InstallIntelliFormsGuard());
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const DWORD before = ::GetTickCount();
     MarkPopupClose();
-    const unique_hwnd from_engine = CreateSuggestion(*engine);
-    const unique_hwnd from_other = CreateSuggestion(*other);
+    const unique_hwnd from_engine = CreateSuggestion(callers->engine);
+    const unique_hwnd from_other = CreateSuggestion(callers->other);
     // Only when every creation fell inside the guard is the outcome certain.
     if (::GetTickCount() - before <= 800)
       return !from_engine && from_other ? 0 : __LINE__;
@@ -64,33 +51,10 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
   return __LINE__;
 }
 
-// Wine loads the child's "ieframe.dll" from its folder.
-class IntelliFormsPopupCloseGuardTest : public testing::Test {
- protected:
-  void SetUp() override {
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::copy_file(CurrentTestProgram(), folder_ / kChildName);
-    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), OutsideCaller::kFileName));
-    ASSERT_TRUE(CopyOutsideCaller(folder_.wstring(), kFrameModule));
-    const wchar_t native[] = L"native,builtin";
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kOverridesKey, L"ieframe", REG_SZ, native,
-                                sizeof(native)),
-              ERROR_SUCCESS);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  static constexpr wchar_t kOverridesKey[] =
-      L"Software\\Wine\\AppDefaults\\tb_popup_guard_child.exe\\DllOverrides";
-  ScopedRegistryKeyBackup overrides_{HKEY_CURRENT_USER, kOverridesKey};
-  const fs::path folder_ =
-      fs::temp_directory_path() / ("tb_popup_guard_" + std::to_string(::GetCurrentProcessId()));
-};
-
 }  // namespace
 
-TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
-  EXPECT_EQ(
-      RunChild((folder_ / kChildName).wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"),
-      0u);
+TEST(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
+  const EngineModuleChild child(kChildName, kFrameModule);
+  ASSERT_TRUE(child.ok());
+  EXPECT_EQ(child.Run("PopupGuardBlocksOnlyTheEngineRightAfterAClose"), 0u);
 }

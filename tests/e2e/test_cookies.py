@@ -40,15 +40,6 @@ class CookieTest(FrameTestCase):
         self.assertCountEqual(syncs[3:], [(url, "script=1; path=/", False, frame_id),
                                           (url, "hidden=2", True, frame_id)])
 
-        self.server.add_page("/d", page("D"))
-        self.host.send({"action": "host_navigate", "frame_id": frame_id,
-                        "url": self.server.url("/d"), "cookie": urllib.parse.quote("nav=1")})
-        # Only the page's own notifications: the cookies the extension
-        # brought are not sent back.
-        self.wait_loaded(frame_id, "D")
-        self.ping()
-        self.assertIn("nav=1", self.server.requests_for("/d")[0].get("cookie", ""))
-
 
 if __name__ == "__main__":
     unittest.main()

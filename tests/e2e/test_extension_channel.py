@@ -1,6 +1,5 @@
 """End to end: the real tabbridge.exe under Wine, driven through its pipes."""
 
-import struct
 import unittest
 
 from host_process import HostTestCase, frame
@@ -22,31 +21,13 @@ class ChannelTest(HostTestCase):
         host.send({"action": "host_get_default_emulation", "session_id": 4})
         self.assertEqual(host.read_text(), answer(4, "7000"))
 
-    def test_malformed_requests_get_no_answer_and_a_burst_after_them_is_answered_in_order(self):
+    def test_malformed_request_gets_no_answer_and_a_burst_after_it_is_answered_in_order(self):
         host = self.start()
         host.send("this is not json")
-        host.send({"action": 12, "session_id": 1})
-        host.send({"action": "host_check_version", "session_id": 2})  # no version
-        host.send(b'{"action":"host_ping","session_id":0}\x00{"garbage')
         host.write(pings(1000))
-        for i in [0] + list(range(1000)):
+        for i in range(1000):
             self.assertEqual(host.read_text(), answer(i, "-1"))
         self.assertRaises(AssertionError, host.read_text, 1.0)  # nothing more
-
-    def test_bad_frames_and_end_of_input_end_the_process(self):
-        # A bad length ends the process with its input still open.
-        for name, data, close in (
-                ("zero length", struct.pack("<I", 0) + pings(1), False),
-                ("lying length", struct.pack("<I", 0x7FFFFFFF) + b"{" * 1000, True),
-                ("end of input", b"", True)):
-            with self.subTest(name):
-                host = self.start()
-                host.write(pings(1) + data)
-                self.assertEqual(host.read_text(), answer(0, "-1"))
-                if close:
-                    host.close_input()
-                self.assertEqual(host.wait_exit(), 1)
-                self.assertIsNone(host.read_text())
 
     def test_end_of_input_inside_a_burst_ends_the_process_every_time(self):
         burst = pings(1000)
