@@ -119,7 +119,7 @@ function(tb_fuzzer source)
   set(corpus "${CMAKE_BINARY_DIR}/fuzz_corpus/${name}")
   file(MAKE_DIRECTORY "${corpus}")
   add_test(NAME ${name}
-           COMMAND ${name} -max_total_time=${TB_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+           COMMAND ${name} -max_total_time=${TB_FUZZ_SECONDS} -timeout=30 -rss_limit_mb=2048
                    "-artifact_prefix=${CMAKE_BINARY_DIR}/fuzz_findings/${name}-" "${corpus}"
                    "${CMAKE_SOURCE_DIR}/tests/fuzz_corpus/${name}")
   file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz_findings")

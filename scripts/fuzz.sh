@@ -17,7 +17,7 @@ for name in $targets; do
   mkdir -p "$corpus" build/fuzz/fuzz_findings
   echo "== $name, ${seconds} s"
   log=build/fuzz/fuzz_findings/$name.log
-  build/fuzz/bin/"$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  build/fuzz/bin/"$name" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix=build/fuzz/fuzz_findings/"$name"- \
     "$corpus" tests/fuzz_corpus/"$name" >"$log" 2>&1 || { status=1; cat "$log"; }
   grep -E '^#[0-9]+\s+DONE|^stat::(number_of_executed_units|peak_rss_mb)' "$log" || true
