@@ -1,6 +1,7 @@
 #include "ui/skin/skin_painter.h"
 
 #include "ui/skin/gdi_owners.h"
+#include "ui/skin/nine_part.h"
 
 namespace {
 
@@ -106,6 +107,30 @@ void PaintElement(const Skin& skin, HDC dc, const ElementLook& look, const SkinR
   }
   if (!look.text.empty())
     PaintText(skin, dc, look, rect);
+}
+
+void PaintNinePart(const Skin& skin,
+                   Gdiplus::Graphics& graphics,
+                   const std::string& name,
+                   int margin,
+                   const SkinRect& destination) {
+  const ImageSkin* image_skin = skin.ImageSkinNamed(name);
+  Gdiplus::Bitmap* image = image_skin ? skin.Image(image_skin->resource_id) : nullptr;
+  if (!image)
+    return;
+  const SkinSize size = {static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight())};
+  // Stretched edges would blend in pixels from beyond their part.
+  Gdiplus::ImageAttributes clamp;
+  clamp.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  for (const NinePart& part : SplitNineParts(size, margin, destination)) {
+    if (part.destination.width() <= 0 || part.destination.height() <= 0)
+      continue;
+    graphics.DrawImage(image,
+                       Gdiplus::Rect(part.destination.left, part.destination.top,
+                                     part.destination.width(), part.destination.height()),
+                       part.source.left, part.source.top, part.source.width(), part.source.height(),
+                       Gdiplus::UnitPixel, &clamp);
+  }
 }
 
 SkinSize MeasureText(const Skin& skin, HDC dc, const StyleClass* style, const std::wstring& text) {

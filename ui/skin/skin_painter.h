@@ -21,6 +21,13 @@ struct ElementLook {
 void PaintBackground(HDC dc, const RECT& rect, const std::optional<SkinColor>& colour);
 void PaintElement(const Skin& skin, HDC dc, const ElementLook& look, const SkinRect& rect);
 
+// Stretches an image skin over `destination` as nine parts.
+void PaintNinePart(const Skin& skin,
+                   Gdiplus::Graphics& graphics,
+                   const std::string& name,
+                   int margin,
+                   const SkinRect& destination);
+
 // The extent of a text in the element's font, for elements placed by one
 // corner.
 SkinSize MeasureText(const Skin& skin, HDC dc, const StyleClass* style, const std::wstring& text);
