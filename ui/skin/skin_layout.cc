@@ -123,6 +123,8 @@ std::optional<Layout> ParseLayout(std::string_view xml,
     return layout;
   }
   layout.background = ParseColor(Attribute(*section, "crbg"));
+  if (!layout.background && !Attribute(*section, "crbg").empty())
+    AddProblem(problems, *section, "drawn white, bad crbg");
   layout.elements = ReadElements(*section, catalog, problems);
   return layout;
 }

@@ -129,6 +129,10 @@ TEST(SkinLayoutTest, LayersThatCannotBeRead) {
   const std::optional<Layout> empty = ParseLayout("<layer width='1' height='1'/>", {}, &problems);
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->elements.empty());
+  EXPECT_TRUE(
+      ParseLayout("<layer width='1' height='1'><body crbg='blue'/></layer>", {}, &problems));
+  ASSERT_EQ(problems.size(), 6u);
+  EXPECT_THAT(problems[5], HasSubstr("<body> line 1: drawn white, bad crbg"));
 }
 
 }  // namespace

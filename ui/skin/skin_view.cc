@@ -161,7 +161,12 @@ LRESULT SkinView::OnButtonUp(UINT, WPARAM, LPARAM lparam, bool&) {
 }
 
 LRESULT SkinView::OnSetCursor(UINT, WPARAM, LPARAM lparam, bool& handled) {
-  const StyleClass* style = hot_ ? StyleOf(*hot_) : nullptr;
+  // Asked before the move that would update the hot element.
+  POINT point = {};
+  ::GetCursorPos(&point);
+  ::ScreenToClient(hwnd(), &point);
+  const Element* element = ActiveAt(point);
+  const StyleClass* style = element ? StyleOf(*element) : nullptr;
   if (LOWORD(lparam) != HTCLIENT || !style || style->cursor != SkinCursor::kHand) {
     handled = false;
     return 0;
