@@ -89,9 +89,10 @@ HFONT Skin::Font(const std::optional<FontCode>& code) const {
 }
 
 Gdiplus::Bitmap* Skin::Image(int resource_id) const {
+  // A missing image is looked for, and logged, once.
+  if (const auto found = images_.find(resource_id); found != images_.end())
+    return found->second.get();
   std::unique_ptr<Gdiplus::Bitmap>& slot = images_[resource_id];
-  if (slot)
-    return slot.get();
   const std::string_view png = ResourceBytes(L"PNG", resource_id);
   com_ptr<IStream> stream;
   *stream.put() =
