@@ -14,6 +14,7 @@
 #include "host/run_mode.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
+#include "ui/skin/skin.h"
 #include "ui_base/message_loop.h"
 #include "utils/log.h"
 #include "utils/log_failure.h"
@@ -34,6 +35,7 @@ int RunExtensionMode(HINSTANCE instance) {
   };
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 
+  Skin::EndShared();
   app_module::Term();
   ::OleUninitialize();
   LOG(DEBUG) << L"Process Exit";

@@ -35,7 +35,26 @@ bool ParseResource(int id, Parse parse, SkinCatalog* catalog) {
   return parsed;
 }
 
+std::unique_ptr<Skin>& SharedSlot() {
+  static std::unique_ptr<Skin> skin;
+  return skin;
+}
+
 }  // namespace
+
+const Skin* Skin::Shared() {
+  return SharedSlot().get();
+}
+
+void Skin::StartShared(int release_code) {
+  SharedSlot() = Start(release_code);
+  if (!SharedSlot())
+    LOG(DEBUG) << L"Skin start FAILED";
+}
+
+void Skin::EndShared() {
+  SharedSlot().reset();
+}
 
 std::unique_ptr<Skin> Skin::Start(int release_code) {
   std::unique_ptr<Skin> skin(new Skin);

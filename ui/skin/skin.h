@@ -20,6 +20,11 @@ class Skin {
   // Reads the documents in order: font names, then skins, then styles.
   // Null when GDI+ cannot start or a document is missing or unreadable.
   static std::unique_ptr<Skin> Start(int release_code);
+  // The process's skin, which extension mode starts and ends; null outside
+  // that span or when it could not start.
+  static const Skin* Shared();
+  static void StartShared(int release_code);
+  static void EndShared();
   ~Skin();
   Skin(const Skin&) = delete;
   Skin& operator=(const Skin&) = delete;
