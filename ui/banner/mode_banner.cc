@@ -125,7 +125,8 @@ void CModeBanner::LayOutModeLink() {
   const std::optional<SkinRect> rect = ElementRect(kSentenceId);
   if (!sentence || sentence->empty() || !link || link->empty() || !rect)
     return;
-  // The sentence element takes the extent of its text in its own font.
+  // The sentence element takes the extent of its text in its own font; the
+  // moved link keeps its place when the skin lays the elements out again.
   if (rect->width() > 0)
     MoveElement(kModeLinkId, ModeLinkPos(rect->left, rect->width()));
 }
@@ -174,12 +175,6 @@ LRESULT CModeBanner::OnNotify(UINT, WPARAM, LPARAM lparam, bool& handled) {
     default:
       handled = false;
   }
-  return 0;
-}
-
-LRESULT CModeBanner::OnSize(UINT, WPARAM, LPARAM, bool&) {
-  LayOut();
-  LayOutModeLink();
   return 0;
 }
 

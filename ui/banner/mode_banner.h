@@ -42,7 +42,6 @@ class CModeBanner : public SkinView {
 
   TB_BEGIN_MSG_MAP()
   TB_MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-  TB_MESSAGE_HANDLER(WM_SIZE, OnSize)
   TB_CHAIN_MSG_MAP(SkinView)
   TB_END_MSG_MAP()
 
@@ -53,7 +52,6 @@ class CModeBanner : public SkinView {
   CModeBanner(const Skin& skin, const Layout& layout, NativeMessage::ClientDelegate* client);
 
   LRESULT OnNotify(UINT, WPARAM, LPARAM, bool&);
-  LRESULT OnSize(UINT, WPARAM, LPARAM, bool&);
 
   void SetTexts();
   void ShowMode();
