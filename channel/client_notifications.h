@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "utils/host_version.h"
+
 // Builders of the texts the host sends to the extension. Text arguments are
 // UTF-8. Each returns nothing when the JSON text cannot be printed.
-
-inline constexpr char kHostVersion[] = "2.26.20.0";
 
 // Compact print.
 std::optional<std::string> BuildCommonResponse(int session_id, std::string_view ret);

@@ -25,12 +25,7 @@
 // this program under a name of its own, for which Wine is told to load the
 // engine's networking module from our file. Calls from the copy of the
 // outside caller named "urlmon.dll" then count as the engine's, calls from
-// the one under its own name as another module's. A routine's result is 0,
-// or the line of the first check that failed.
-#define CHILD_CHECK(condition) \
-  if (!(condition))            \
-  return __LINE__
-
+// the one under its own name as another module's.
 namespace {
 
 namespace fs = std::filesystem;
@@ -70,21 +65,15 @@ EngineCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* informat
 
 void CALLBACK OtherCallback(HINTERNET, DWORD_PTR, DWORD, void*, DWORD) {}
 
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return fs::path(std::wstring(path, length)).parent_path().wstring();
-}
-
 struct Callers {
   OutsideCaller engine;
   OutsideCaller other;
 };
 
 std::optional<Callers> LoadCallers() {
-  std::optional<OutsideCaller> engine = OutsideCaller::Load(OwnFolder() + L"\\" + kEngineModule);
-  std::optional<OutsideCaller> other =
-      OutsideCaller::Load(OwnFolder() + L"\\" + OutsideCaller::kFileName);
+  const fs::path folder = fs::path(CurrentTestProgram()).parent_path();
+  std::optional<OutsideCaller> engine = OutsideCaller::Load(folder / kEngineModule);
+  std::optional<OutsideCaller> other = OutsideCaller::Load(folder / OutsideCaller::kFileName);
   if (!engine || !other ||
       !IsAddressInModule(kEngineModule,
                          reinterpret_cast<void*>(engine->internet_set_status_callback_a))) {
@@ -217,42 +206,31 @@ TB_CHILD_ROUTINE(ForcesTheConnectionLimitAndMarksRequests) {
 
 // WinINet under Wine never announces received cookies itself; the test
 // calls the installed callbacks as WinINet would.
-TB_CHILD_ROUTINE(ReadsTheResponseCookiesOfOtherSessions) {
+TB_CHILD_ROUTINE(ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback) {
   TestHttpServer server;
   CHILD_CHECK(ServeThreeCookies(&server));
   InstallNetworkHooks(&Record);
   const std::optional<Callers> callers = LoadCallers();
   CHILD_CHECK(callers);
 
-  const unique_hinternet engine_session(
-      callers->engine.internet_open_w(L"tb", INTERNET_OPEN_TYPE_DIRECT));
-  CHILD_CHECK(engine_session && !CurrentCallback(engine_session.get()));
-
-  const unique_hinternet session(callers->other.internet_open_w(L"tb", INTERNET_OPEN_TYPE_DIRECT));
-  const INTERNET_STATUS_CALLBACK callback = session ? CurrentCallback(session.get()) : nullptr;
+  // Sessions others open read the cookies of each response.
+  const unique_hinternet other(callers->other.internet_open_w(L"tb", INTERNET_OPEN_TYPE_DIRECT));
+  const INTERNET_STATUS_CALLBACK callback = other ? CurrentCallback(other.get()) : nullptr;
   CHILD_CHECK(callback);
-  const SentRequest sent = SendRequest(session.get(), server, 1);
-  const HINTERNET request = sent.request.get();
-  CHILD_CHECK(request);
-  callback(request, 1, INTERNET_STATUS_RESPONSE_RECEIVED, nullptr, 0);
+  const SentRequest sent = SendRequest(other.get(), server, 1);
+  CHILD_CHECK(sent.request);
+  callback(sent.request.get(), 1, INTERNET_STATUS_RESPONSE_RECEIVED, nullptr, 0);
   CHILD_CHECK(TakeReported().empty());
-  callback(request, 1, INTERNET_STATUS_COOKIE_RECEIVED, nullptr, 0);
+  callback(sent.request.get(), 1, INTERNET_STATUS_COOKIE_RECEIVED, nullptr, 0);
   CHILD_CHECK(TakeReported() == ThreeCookies(server));
   // Only requests carry response headers.
-  callback(session.get(), 1, INTERNET_STATUS_COOKIE_RECEIVED, nullptr, 0);
+  callback(other.get(), 1, INTERNET_STATUS_COOKIE_RECEIVED, nullptr, 0);
   CHILD_CHECK(TakeReported().empty());
-  return 0;
-}
 
-TB_CHILD_ROUTINE(StandsBetweenTheEngineAndItsFirstCallback) {
-  TestHttpServer server;
-  CHILD_CHECK(ServeThreeCookies(&server));
-  InstallNetworkHooks(&Record);
-  const std::optional<Callers> callers = LoadCallers();
-  CHILD_CHECK(callers);
+  // The engine's sessions wait for its own callback.
   const OutsideCaller& engine = callers->engine;
   const unique_hinternet session(engine.internet_open_w(L"tb", INTERNET_OPEN_TYPE_DIRECT));
-  CHILD_CHECK(session);
+  CHILD_CHECK(session && !CurrentCallback(session.get()));
 
   // The engine's first callback is remembered and replaced.
   engine.internet_set_status_callback_a(session.get(), &EngineCallback);
@@ -335,10 +313,6 @@ TEST_F(NetworkHooksTest, ForcesTheConnectionLimitAndMarksRequestsWithoutContext)
   EXPECT_EQ(Run("ForcesTheConnectionLimitAndMarksRequests"), 0u);
 }
 
-TEST_F(NetworkHooksTest, ReadsTheResponseCookiesOfSessionsOthersOpen) {
-  EXPECT_EQ(Run("ReadsTheResponseCookiesOfOtherSessions"), 0u);
-}
-
-TEST_F(NetworkHooksTest, StandsBetweenTheEngineAndItsCallback) {
-  EXPECT_EQ(Run("StandsBetweenTheEngineAndItsFirstCallback"), 0u);
+TEST_F(NetworkHooksTest, ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback) {
+  EXPECT_EQ(Run("ReadsResponseCookiesAndStandsBetweenTheEngineAndItsCallback"), 0u);
 }

@@ -14,12 +14,7 @@
 
 // The hooks are permanent, so the case runs in a child process that installs
 // them and then drives the registry from outside its own image, as the
-// engine does. The routine's result is 0, or the line of the first check
-// that failed.
-#define CHILD_CHECK(condition) \
-  if (!(condition))            \
-  return __LINE__
-
+// engine does.
 namespace {
 
 constexpr wchar_t kFeatureControl[] = L"Software\\tabbridge\\Main\\FeatureControl";

@@ -7,6 +7,8 @@ RunMode ChooseRunMode(const CCmdLineParser& parser) {
     return RunMode::kExtension;
   if (parser.HasKey(L"devtools") && parser.HasKey(L"p") && parser.HasKey(L"h"))
     return RunMode::kDevTools;
+  if (parser.HasKey(L"diagnose"))
+    return RunMode::kDiagnose;
   return RunMode::kInstaller;
 }
 

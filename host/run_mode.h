@@ -7,10 +7,12 @@
 
 // What the process was started for. The browser starts the extension host
 // with the extension's origin ("chrome-extension://id/") as first argument,
-// which the parser reads as the switch "extension".
-enum class RunMode { kExtension, kDevTools, kInstaller };
+// which the parser reads as the switch "extension". "/diagnose" reports on
+// the installation; its exit code is the number of problems found.
+enum class RunMode { kExtension, kDevTools, kDiagnose, kInstaller };
 
 RunMode ChooseRunMode(const CCmdLineParser& parser);
+// The exit code of every mode but kDiagnose.
 int ExitCodeFor(RunMode mode);
 
 // The value of the leading decimal digits (no sign, no blanks), 0 when there

@@ -14,6 +14,9 @@ TEST(RunModeTest, ChoosesTheModeAndItsExitCode) {
                {L"/devtools /p:1234", RunMode::kInstaller},
                {L"/p:1234 /h:5678", RunMode::kInstaller},
                {L"extension", RunMode::kInstaller},
+               {L"/Diagnose", RunMode::kDiagnose},
+               {L"/diagnose /devtools /p:1 /h:2", RunMode::kDevTools},
+               {L"-extension /diagnose", RunMode::kExtension},
                {L"", RunMode::kInstaller}};
   for (const auto& c : cases)
     EXPECT_EQ(ChooseRunMode(CCmdLineParser(c.text, false)), c.mode) << c.text;

@@ -18,18 +18,10 @@
 // program under a name of its own, for which Wine is told to load the
 // engine's frame module from our file. The copy of the outside caller named
 // "ieframe.dll" then stands in for the engine's frame module, and calls from
-// it count as the engine's. A routine's result is kDone, or the line of the
-// first check that failed; under Wine a child killed by a stack overflow ends
-// with 0.
-#define CHILD_CHECK(condition) \
-  if (!(condition))            \
-  return __LINE__
-
+// it count as the engine's.
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr DWORD kDone = 1000;
 
 constexpr wchar_t kChildName[] = L"tb_popup_guard_child.exe";
 constexpr wchar_t kFrameModule[] = L"ieframe.dll";
@@ -67,7 +59,7 @@ TB_CHILD_ROUTINE(PopupGuardBlocksOnlyTheEngineRightAfterAClose) {
     const unique_hwnd from_other = CreateSuggestion(*other);
     // Only when every creation fell inside the guard is the outcome certain.
     if (::GetTickCount() - before <= 800)
-      return !from_engine && from_other ? kDone : __LINE__;
+      return !from_engine && from_other ? 0 : __LINE__;
   }
   return __LINE__;
 }
@@ -100,5 +92,5 @@ class IntelliFormsPopupCloseGuardTest : public testing::Test {
 TEST_F(IntelliFormsPopupCloseGuardTest, BlocksTheEnginesSuggestionWindowRightAfterAClose) {
   EXPECT_EQ(
       RunChild((folder_ / kChildName).wstring(), "PopupGuardBlocksOnlyTheEngineRightAfterAClose"),
-      kDone);
+      0u);
 }

@@ -5,10 +5,12 @@
 #include <docobj.h>
 #include <wininet.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
 #include "channel/client_notifications.h"
+#include "host_functions/system_info.h"
 #include "main_frame/main_frame.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "utils/log.h"
@@ -207,8 +209,20 @@ bool CMainFrameController::ClientSetCompatibleMode(int mode) {
 }
 
 bool CMainFrameController::OpenDevTools() {
-  LOG(DEBUG) << L"OpenDevTools FrameId " << frame_id_ << L" not available";
-  return false;
+  if (!frame_)
+    return false;
+  if (!dev_tools_site_) {
+    com_ptr<IWebBrowser2> browser;
+    if (!frame_->GetFrameBrowser(&browser))
+      return true;
+    dev_tools_site_ =
+        MakeComObject<IEDevToolsSiteImpl>(com_ptr<IUnknown>(browser.get()), GetIEMajorVersion());
+    LOG(DEBUG) << L"OpenDevTools new site FrameId " << frame_id_;
+  }
+  const HWND page = FindPageWindow(frame_->view().GetHostWindow());
+  LOG(DEBUG) << L"OpenDevTools FrameId " << frame_id_ << L" page "
+             << reinterpret_cast<uintptr_t>(page);
+  return dev_tools_site_->Open(/*show=*/true, page);
 }
 
 bool CMainFrameController::ClientCloseTab() {

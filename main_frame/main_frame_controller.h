@@ -6,7 +6,9 @@
 #include <string>
 
 #include "channel/client_delegate.h"
+#include "ie_control/ie_dev_tools_site.h"
 #include "main_frame/frame_controller.h"
+#include "utils/com_ptr.h"
 
 class CMainFrame;
 class CMainFrameControllerManager;
@@ -75,6 +77,8 @@ class CMainFrameController : public IFrameController {
   std::string port_;
   const int frame_id_;
   std::unique_ptr<CMainFrame> frame_;
+  // Made on the first F12; goes before the frame and its browser.
+  com_ptr<IEDevToolsSiteImpl> dev_tools_site_;
   bool closing_ = false;
   CMainFrameControllerManager* const manager_;
 };

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds tabbridge.exe and the test stand-ins, and plays a
-# scripted extension session under Wine: a page from a loopback server shown in
-# a frame laid over a stand-in browser tab, with a screenshot of the display.
+# Sets up the machine, builds tabbridge.exe and the test stand-ins, installs
+# tabbridge.exe in the Wine prefix the way a user does (installer mode: its
+# message box, registry values and manifest are printed), then plays a scripted
+# extension session under Wine against the installed copy: a page from a
+# loopback server shown in a frame laid over a stand-in browser tab, with a
+# screenshot of the display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -4,6 +4,8 @@
 #include <map>
 #include <string_view>
 
+#include "utils/scoped_handle.h"
+
 namespace {
 
 constexpr std::string_view kChildSwitch = "--tb-child=";
@@ -11,14 +13,15 @@ constexpr std::string_view kChildSwitch = "--tb-child=";
 // Wine hands the low byte to Linux as the exit status, where it reads as the
 // result plus one.
 constexpr DWORD kReturnedBase = 0x2B000001;
-
-int ExitCodeOf(int result) {
-  return static_cast<int>(kReturnedBase + (static_cast<DWORD>(result) % kChildResultLimit));
-}
+constexpr DWORD kResultLimit = 0x01000000;
 
 std::map<std::string, ChildRoutine, std::less<>>& Routines() {
   static std::map<std::string, ChildRoutine, std::less<>> routines;
   return routines;
+}
+
+DWORD ExitCodeOf(int result) {
+  return kReturnedBase + static_cast<DWORD>(result) % kResultLimit;
 }
 
 }  // namespace
@@ -33,13 +36,14 @@ std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv) {
     if (!arg.starts_with(kChildSwitch))
       continue;
     const auto routine = Routines().find(arg.substr(kChildSwitch.size()));
-    return ExitCodeOf(routine == Routines().end() ? kUnknownChildRoutine : routine->second());
+    const int result = routine == Routines().end() ? kUnknownChildRoutine : routine->second();
+    return static_cast<int>(ExitCodeOf(result));
   }
   return std::nullopt;
 }
 
 void ExitChild(int result) {
-  ::ExitProcess(static_cast<UINT>(ExitCodeOf(result)));
+  ::ExitProcess(ExitCodeOf(result));
 }
 
 std::wstring CurrentTestProgram() {
@@ -48,7 +52,7 @@ std::wstring CurrentTestProgram() {
   return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
-std::optional<ChildProcess> ChildProcess::Start(const std::wstring& program, const char* routine) {
+std::optional<DWORD> RunChild(const std::wstring& program, const char* routine, DWORD timeout_ms) {
   std::wstring command_line = L"\"" + program + L"\" --tb-child=";
   for (const char* c = routine; *c; ++c)
     command_line += static_cast<wchar_t>(*c);
@@ -58,38 +62,19 @@ std::optional<ChildProcess> ChildProcess::Start(const std::wstring& program, con
                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
     return std::nullopt;
   }
-  unique_handle thread(info.hThread);
-  return ChildProcess(unique_handle(info.hProcess), info.dwProcessId);
-}
-
-ChildProcess::~ChildProcess() {
-  if (process_)
-    EndIfRunning();
-}
-
-std::optional<DWORD> ChildProcess::Wait(DWORD timeout_ms) {
+  const unique_handle thread(info.hThread);
+  const unique_handle process(info.hProcess);
   DWORD exit_code = 0;
-  if (::WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0 ||
-      !::GetExitCodeProcess(process_.get(), &exit_code)) {
-    EndIfRunning();
+  if (::WaitForSingleObject(process.get(), timeout_ms) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), INFINITE);
     std::fprintf(stderr, "child did not end in time\n");
     return std::nullopt;
   }
-  if (exit_code - kReturnedBase >= kChildResultLimit) {
+  if (!::GetExitCodeProcess(process.get(), &exit_code) ||
+      exit_code - kReturnedBase >= kResultLimit) {
     std::fprintf(stderr, "child ended without returning, exit code 0x%08lx\n", exit_code);
     return std::nullopt;
   }
   return exit_code - kReturnedBase;
-}
-
-void ChildProcess::EndIfRunning() {
-  if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-    ::TerminateProcess(process_.get(), 1);
-    ::WaitForSingleObject(process_.get(), kChildTimeoutMs);
-  }
-}
-
-std::optional<DWORD> RunChild(const std::wstring& program, const char* routine, DWORD timeout_ms) {
-  std::optional<ChildProcess> child = ChildProcess::Start(program, routine);
-  return child ? child->Wait(timeout_ms) : std::nullopt;
 }

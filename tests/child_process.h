@@ -6,13 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "utils/scoped_handle.h"
-
-// Tests that need a fresh process (settings read once per process, several
-// writers at once) run a routine of this test program in a child:
+// Tests that need a fresh process (hooks that stay for good, settings read
+// once per process) run a routine of this test program in a child:
 //
 //   TB_CHILD_ROUTINE(LogOneLine) {
 //     LOG(ERROR) << L"one";
+//     CHILD_CHECK(::GetLastError() == 0);
 //     return 0;
 //   }
 //   ...
@@ -27,10 +26,6 @@ using ChildRoutine = int (*)();
 
 // Exit code of a child asked for a routine nobody registered.
 constexpr int kUnknownChildRoutine = 125;
-// Routines return results below this.
-constexpr DWORD kChildResultLimit = 0x01000000;
-// Long enough for a child under a loaded Wine, short of ctest's limit.
-constexpr DWORD kChildTimeoutMs = 20000;
 
 bool RegisterChildRoutine(const char* name, ChildRoutine routine);
 
@@ -39,40 +34,25 @@ bool RegisterChildRoutine(const char* name, ChildRoutine routine);
   [[maybe_unused]] static const bool name##_registered = RegisterChildRoutine(#name, name); \
   static int name()
 
+// In a routine: ends it with the line of the check that failed.
+#define CHILD_CHECK(condition) \
+  if (!(condition))            \
+  return __LINE__
+
+// Ends a routine from where it cannot return (an exception filter).
+[[noreturn]] void ExitChild(int result);
+
 // The child's exit code when the command line names a routine.
 std::optional<int> RunChildRoutineFromCommandLine(int argc, char** argv);
 
-// Ends the child from anywhere (an exception filter, say) as if its routine
-// had returned `result`.
-[[noreturn]] void ExitChild(int result);
-
 std::wstring CurrentTestProgram();
 
-class ChildProcess {
- public:
-  // Starts `program` (this test program or a copy of it) running `routine`.
-  static std::optional<ChildProcess> Start(const std::wstring& program, const char* routine);
+// Runs `routine` in a child started from `program` (this test program or a
+// copy of it); its result, or nothing when it could not start, crashed or
+// did not end in time, in which case it is ended.
+// Long enough for a child under a loaded Wine, short of ctest's limit.
+constexpr DWORD kChildTimeoutMs = 20000;
 
-  ChildProcess(ChildProcess&&) = default;
-  ChildProcess& operator=(ChildProcess&&) = default;
-  // Ends the child if it still runs, so no test leaves one behind.
-  ~ChildProcess();
-
-  DWORD id() const { return id_; }
-  // The routine's result; nothing when the child crashed, or has not ended
-  // in time, in which case it is ended.
-  std::optional<DWORD> Wait(DWORD timeout_ms = kChildTimeoutMs);
-
- private:
-  ChildProcess(unique_handle process, DWORD id) : process_(std::move(process)), id_(id) {}
-  void EndIfRunning();
-
-  unique_handle process_;
-  DWORD id_ = 0;
-};
-
-// Starts a child and waits for it; nothing when it could not start, crashed or
-// did not end in time.
 std::optional<DWORD> RunChild(const std::wstring& program,
                               const char* routine,
                               DWORD timeout_ms = kChildTimeoutMs);

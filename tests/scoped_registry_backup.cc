@@ -4,9 +4,10 @@
 
 #include <atomic>
 
+#include "utils/scoped_handle.h"
+
 namespace {
 
-constexpr DWORD kLockTimeoutMs = 30000;
 constexpr wchar_t kSaveFolder[] = L"Software\\tb_win_tests_saved";
 
 bool CopyTree(HKEY from_root, const std::wstring& from, HKEY to_root, const std::wstring& to) {
@@ -34,13 +35,7 @@ std::wstring FirstMissingKey(HKEY root, const std::wstring& subkey) {
 }  // namespace
 
 ScopedRegistryKeyBackup::ScopedRegistryKeyBackup(HKEY root, std::wstring subkey)
-    : lock_(::CreateMutexW(nullptr, FALSE, L"tb_win_tests.registry")),
-      root_(root),
-      subkey_(std::move(subkey)) {
-  const DWORD wait = lock_ ? ::WaitForSingleObject(lock_.get(), kLockTimeoutMs) : WAIT_FAILED;
-  locked_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-  if (!locked_)
-    ADD_FAILURE() << "another test process holds the registry lock";
+    : root_(root), subkey_(std::move(subkey)) {
   unique_hkey key;
   if (::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
     missing_root_ = FirstMissingKey(root_, subkey_);
@@ -64,6 +59,4 @@ ScopedRegistryKeyBackup::~ScopedRegistryKeyBackup() {
     // Fails, as it should, while another backup still waits there.
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSaveFolder);
   }
-  if (locked_)
-    ::ReleaseMutex(lock_.get());
 }

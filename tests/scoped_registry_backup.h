@@ -5,13 +5,9 @@
 
 #include <string>
 
-#include "utils/scoped_handle.h"
-
 // Puts a key back as it was when the scope ends, everything below it
 // included, so that a test may delete or fill it freely; when it did not
-// exist, its absence and that of any parents created since. Meanwhile it
-// holds a lock shared by all test processes, so tests run in parallel do not
-// see each other's settings.
+// exist, its absence and that of any parents created since.
 class ScopedRegistryKeyBackup {
  public:
   ScopedRegistryKeyBackup(HKEY root, std::wstring subkey);
@@ -20,8 +16,6 @@ class ScopedRegistryKeyBackup {
   ScopedRegistryKeyBackup& operator=(const ScopedRegistryKeyBackup&) = delete;
 
  private:
-  unique_handle lock_;
-  bool locked_ = false;
   HKEY root_;
   std::wstring subkey_;
   std::wstring saved_;         // where the tree waits meanwhile, if there was one

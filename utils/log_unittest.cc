@@ -9,6 +9,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/child_process.h"
@@ -46,6 +47,14 @@ TB_CHILD_ROUTINE(LogAtEachLevel) {
 TB_CHILD_ROUTINE(LogThousandLines) {
   for (int i = 1; i <= 1000; ++i)
     LOG(ERROR) << L"line " << i;
+  return 0;
+}
+
+// Returns only when a call off the checker's thread is let through.
+TB_CHILD_ROUTINE(CallOffTheCheckersThread) {
+  static const ThreadChecker checker;
+  DCHECK_CALLED_ON_VALID_THREAD(checker);
+  std::thread([] { DCHECK_CALLED_ON_VALID_THREAD(checker); }).join();
   return 0;
 }
 
@@ -116,6 +125,11 @@ TEST_F(LogTest, AFullLogMovesToTheBackup) {
   const std::vector<std::string> appended = Texts(backup.substr(kRotateSize));
   ASSERT_EQ(appended.size(), 999u);
   EXPECT_EQ(appended.back(), "line 999");
+}
+
+TEST_F(LogTest, ACallOffItsThreadIsLoggedAndStopsTheProcess) {
+  EXPECT_EQ(Run("CallOffTheCheckersThread"), std::nullopt);
+  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"Called off its thread"});
 }
 
 }  // namespace

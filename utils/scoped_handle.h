@@ -71,7 +71,15 @@ struct WindowTraits {
   static void Close(Handle h) { ::DestroyWindow(h); }
 };
 
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
 using unique_handle = UniqueAny<KernelHandleTraits>;
+using unique_hfind = UniqueAny<FindHandleTraits>;
 using unique_hkey = UniqueAny<RegKeyTraits>;
 using unique_hmodule = UniqueAny<ModuleTraits>;
 using unique_hwnd = UniqueAny<WindowTraits>;

@@ -17,12 +17,7 @@
 #include "utils/scoped_handle.h"
 
 // Hooks stay for good, so every case that installs one runs in a child
-// process. A routine's result is 0, or the line of the first check that
-// failed.
-#define CHILD_CHECK(condition) \
-  if (!(condition))            \
-  return __LINE__
-
+// process.
 namespace {
 
 using AddFn = int (*)(int, int);

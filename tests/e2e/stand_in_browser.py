@@ -5,8 +5,9 @@ top-level window, a "Chrome_RenderWidgetHostHWND" render child and an
 import json
 import os
 import subprocess
+import time
 
-from host_process import WINE
+from host_process import WAIT, WINE
 
 
 class StandInBrowser:
@@ -34,6 +35,20 @@ class StandInBrowser:
         # Direct children that are not the browser's own windows.
         own = ("Chrome_RenderWidgetHostHWND", "Intermediate D3D Window")
         return [c for c in self.rects()["children"] if c["class"] not in own]
+
+    def boxes(self):
+        return self.command("boxes")["boxes"]
+
+    def close_box(self, caption_prefix, timeout=WAIT):
+        """Waits for a message box whose caption starts with `caption_prefix`,
+        closes it and returns it ("caption", "text")."""
+        deadline = time.monotonic() + timeout
+        while not (boxes := [b for b in self.boxes() if b["caption"].startswith(caption_prefix)]):
+            if time.monotonic() > deadline:
+                raise AssertionError("no message box %r" % caption_prefix)
+            time.sleep(0.1)
+        self.command("post-close %d" % boxes[0]["hwnd"])
+        return boxes[0]
 
     def close(self):
         with self.proc:  # closes the pipes and waits

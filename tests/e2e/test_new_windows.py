@@ -4,19 +4,10 @@ import os
 import unittest
 import urllib.parse
 
-from test_frames import FrameTestCase, page, setUpModule  # noqa: F401
-from register import Journal
+from test_frames import JournalTestCase, page, setUpModule  # noqa: F401
 
 
-class NewWindowTest(FrameTestCase):
-    def setUp(self):
-        self.journal = Journal().__enter__()
-        super().setUp()
-
-    def tearDown(self):
-        super().tearDown()
-        self.journal.__exit__(None, None, None)
-
+class NewWindowTest(JournalTestCase):
     def open_from(self, marker, cookie=None):
         """Loads a page whose action is `marker`; the opener's frame id."""
         self.server.add_page("/opener", page("Opener", marker))
@@ -37,15 +28,6 @@ class NewWindowTest(FrameTestCase):
         self.assertEqual(title, {"action": "client_title_change", "title": "Popup",
                                  "frame_id": opener + 1})
 
-    def test_links_and_empty_urls_open_frames_that_are_no_pop_ups(self):
-        self.server.add_page("/plain", page("Plain"))
-        self.open_from('<!--standin:open url="/plain" user-action="1"-->'
-                       '<!--standin:open url=""-->')
-        for url in (self.server.url("/plain"), "about:blank"):
-            message = self.next_message("client_new_window")
-            self.assertEqual((message["url"], message["popup"], message["features"]),
-                             (url, False, ""))
-
     def test_without_a_browser_for_the_window_the_url_goes_to_a_new_tab(self):
         self.host.kill()
         self.host = self.start(env=dict(os.environ, STAND_IN_ENGINE_BROWSERS="1"))
@@ -59,14 +41,6 @@ class NewWindowTest(FrameTestCase):
         # The frame made for the window went again.
         text = "ProcessFrameDestroy FrameId %d" % (opener + 1)
         self.wait_until(lambda: text in self.log_lines(), text)
-
-    def test_a_folder_goes_to_the_shell_and_the_window_is_cancelled(self):
-        folder = "file:///C:/windows"
-        self.open_from('<!--standin:open url="%s"-->' % folder)
-        self.wait_until(lambda: self.journal.records("new_window"), "no new window")
-        self.assertEqual(self.journal.records("new_window")[0]["outcome"], "cancelled")
-        self.assertIn("ShellExecuteEx " + folder, self.log_lines())
-        self.drain()
 
 
 if __name__ == "__main__":

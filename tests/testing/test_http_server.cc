@@ -44,6 +44,11 @@ void TestHttpServer::Serve(const std::string& path, Response response) {
   responses_[path] = std::move(response);
 }
 
+std::vector<TestHttpServer::Request> TestHttpServer::requests() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return requests_;
+}
+
 void TestHttpServer::AcceptLoop(SOCKET listener) {
   for (;;) {
     const unique_socket connection(::accept(listener, nullptr, nullptr));
@@ -64,6 +69,17 @@ void TestHttpServer::Answer(SOCKET connection) {
       return;
     head.append(buffer, received);
   }
+  const size_t head_end = head.find("\r\n\r\n") + 4;
+  Request request{head.substr(0, head_end), head.substr(head_end)};
+  const size_t length_at = request.head.find("Content-Length: ");
+  const size_t length =
+      length_at == std::string::npos ? 0 : std::stoul(request.head.substr(length_at + 16));
+  while (request.body.size() < length) {
+    const int received = ::recv(connection, buffer, sizeof(buffer), 0);
+    if (received <= 0)
+      return;
+    request.body.append(buffer, received);
+  }
   // "GET /path?query HTTP/1.1"
   const size_t start = head.find(' ') + 1;
   const std::string path = head.substr(start, head.find_first_of(" ?\r", start) - start);
@@ -71,10 +87,17 @@ void TestHttpServer::Answer(SOCKET connection) {
   Response response{.body = "<title>missing</title>"};
   {
     std::lock_guard<std::mutex> hold(lock_);
+    requests_.push_back(std::move(request));
     if (const auto found = responses_.find(path); found != responses_.end()) {
-      status = "200 OK";
       response = found->second;
+      status = response.status;
     }
+  }
+  if (response.delay_ms != 0) {
+    ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO,
+                 reinterpret_cast<const char*>(&response.delay_ms), sizeof(response.delay_ms));
+    if (::recv(connection, buffer, sizeof(buffer), 0) >= 0)
+      return;  // the client gave up
   }
   std::string headers = "Content-Type: text/html; charset=utf-8\r\n";
   for (const auto& [name, value] : response.headers)

@@ -27,7 +27,7 @@ using unique_socket = UniqueAny<SocketTraits>;
 // An HTTP server for Windows unit tests on 127.0.0.1 and a port the system
 // picks: it answers the paths it was given with their page (the query left
 // out), others with 404, one connection at a time, each closed after its
-// response.
+// response, and keeps what it was sent.
 //
 //   TestHttpServer server;
 //   ASSERT_TRUE(server.Start());
@@ -39,6 +39,14 @@ class TestHttpServer {
     std::string body;
     // Sent after the content type, in order; a name may come more than once.
     std::vector<std::pair<std::string, std::string>> headers;
+    std::string status = "200 OK";
+    // Holds the connection this long before answering, unless the client
+    // closes it first.
+    DWORD delay_ms = 0;
+  };
+  struct Request {
+    std::string head;  // request line and headers
+    std::string body;
   };
 
   TestHttpServer() = default;
@@ -51,6 +59,7 @@ class TestHttpServer {
   std::wstring Url(std::string_view path) const;
   uint16_t port() const { return port_; }
   void Serve(const std::string& path, Response response);
+  std::vector<Request> requests();
 
  private:
   void AcceptLoop(SOCKET listener);
@@ -62,6 +71,7 @@ class TestHttpServer {
   std::thread thread_;
   std::mutex lock_;
   std::map<std::string, Response> responses_;
+  std::vector<Request> requests_;
 };
 
 #endif  // TESTS_TESTING_TEST_HTTP_SERVER_H_

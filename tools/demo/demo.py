@@ -1,7 +1,9 @@
-"""A scripted extension session against tabbridge.exe, as the browser runs it:
-the extension's origin as argument, requests on stdin, replies on stdout.
-The page comes from a loopback server, the stand-in engine plays the
-WebBrowser control and a stand-in browser window holds the tab."""
+"""Installs tabbridge.exe the way a user does (installer mode, no arguments)
+and shows what the browser then finds; then plays a scripted extension
+session against the installed copy, as the browser runs it: the extension's
+origin as argument, requests on stdin, replies on stdout. The page comes from
+a loopback server, the stand-in engine plays the WebBrowser control and a
+stand-in browser window holds the tab."""
 
 import json
 import os
@@ -13,6 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "stand_in_engine"))
 from host_process import HostCopy, HostProcess  # noqa: E402
+from installation import host_key_values, unix_path  # noqa: E402
 from loopback_server import LoopbackServer  # noqa: E402
 from register import StandInEngine  # noqa: E402
 from stand_in_browser import StandInBrowser  # noqa: E402
@@ -61,6 +64,31 @@ def screenshot(path):
     print("screenshot of the display: %s" % path, flush=True)
 
 
+def diagnose(exe):
+    """Prints what `tabbridge.exe /diagnose` finds about the installation."""
+    proc = subprocess.run(["wine", exe, "/diagnose"], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+    print("tabbridge.exe /diagnose (exit code %d):" % proc.returncode, flush=True)
+    print(proc.stdout.decode("utf-8").replace("\r\n", "\n"), flush=True)
+
+
+def install(exe, browser):
+    """Runs installer mode; returns the installed executable as the browser
+    finds it: host key, then manifest, then its "path"."""
+    print("started tabbridge.exe without arguments: installer mode", flush=True)
+    host = HostProcess(exe, ())
+    box = browser.close_box("Install ")
+    print('message box "%s": %s' % (box["caption"], box["text"]), flush=True)
+    print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
+    values = host_key_values()
+    for name, (kind, data) in sorted(values.items()):
+        print("registry %s %s = %s" % (name or "(default)", kind, data), flush=True)
+    with open(unix_path(values[""][1]), encoding="utf-8") as f:
+        text = f.read()
+    print("manifest %s:\n%s" % (values[""][1], text), flush=True)
+    return json.loads(text)["path"]
+
+
 def main():
     exe, shot = sys.argv[1], sys.argv[2]
     server = LoopbackServer()
@@ -69,10 +97,13 @@ def main():
     copy = HostCopy(exe)
     with StandInEngine():
         browser = StandInBrowser(BROWSER_TITLE)
-        host = HostProcess(copy.exe)
-        session = Session(host)
+        host = None
         try:
-            print("started tabbridge.exe %s" % " ".join(host.proc.args[2:]), flush=True)
+            installed = install(copy.exe, browser)
+            diagnose(copy.exe)
+            host = HostProcess(installed)
+            session = Session(host)
+            print("started %s" % " ".join(host.proc.args[1:]), flush=True)
             for request in ({"action": "host_ping", "session_id": 1},
                             {"action": "host_check_version", "session_id": 2,
                              "version": "2.26.20.0"},
@@ -101,7 +132,8 @@ def main():
             session.send({"action": "host_close", "frame_id": 1, "session_id": 5})
             print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
         finally:
-            host.kill()
+            if host:
+                host.kill()
             browser.close()
             copy.remove()
             server.close()

@@ -12,6 +12,7 @@
 //   post-close HWND       post WM_CLOSE to a window (decimal handle)
 //   keys                  key-down/up messages the top-level window received
 //   rects                 the windows' rectangles and the direct children
+//   boxes                 the message boxes on the desktop: caption and text
 //   quit                  end the program
 // Start: stand_in_browser.exe TITLE X Y W H RENDER_X RENDER_Y RENDER_W RENDER_H
 #include <windows.h>
@@ -96,6 +97,24 @@ std::string Rects() {
   return out.str();
 }
 
+BOOL CALLBACK AddBox(HWND hwnd, LPARAM list) {
+  wchar_t class_name[16] = {};
+  ::GetClassNameW(hwnd, class_name, 16);
+  if (std::wcscmp(class_name, L"#32770") != 0 || !::IsWindowVisible(hwnd))
+    return TRUE;
+  // A message box shows its text in the static control of this id.
+  constexpr int kMessageBoxTextId = 0xFFFF;
+  wchar_t caption[260] = {};
+  wchar_t text[1024] = {};
+  ::GetWindowTextW(hwnd, caption, 260);
+  ::GetDlgItemTextW(hwnd, kMessageBoxTextId, text, 1024);
+  auto& out = *reinterpret_cast<std::string*>(list);
+  out += std::string(out.back() == '[' ? "" : ",") +
+         "{\"hwnd\":" + std::to_string(reinterpret_cast<uintptr_t>(hwnd)) +
+         ",\"caption\":" + JsonString(caption) + ",\"text\":" + JsonString(text) + "}";
+  return TRUE;
+}
+
 // Runs one command on the window thread; returns its JSON answer.
 std::string Execute(const std::wstring& line) {
   std::wistringstream in(line);
@@ -129,6 +148,10 @@ std::string Execute(const std::wstring& line) {
     std::string out = "{\"ok\":true,\"keys\":[";
     for (size_t i = 0; i < g_keys.size(); ++i)
       out += (i ? ",\"" : "\"") + g_keys[i] + "\"";
+    return out + "]}";
+  } else if (verb == L"boxes") {
+    std::string out = "{\"ok\":true,\"boxes\":[";
+    ::EnumWindows(&AddBox, reinterpret_cast<LPARAM>(&out));
     return out + "]}";
   } else if (verb == L"close") {
     ::DestroyWindow(g_top);

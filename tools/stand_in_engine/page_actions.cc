@@ -9,11 +9,30 @@
 #include "tools/stand_in_engine/journal.h"
 #include "tools/stand_in_engine/web_browser.h"
 #include "utils/ole_owners.h"
+#include "utils/scoped_handle.h"
 
 namespace {
 
 // NWMF_USERINITED | NWMF_FIRST.
 constexpr DWORD kUserOpenedFlags = 0x6;
+
+// What a component of the engine's process might install; the host's crash
+// handler must stay in force.
+LONG WINAPI ForeignFilter(EXCEPTION_POINTERS*) {
+  Journal(L"foreign_filter");
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+DWORD WINAPI Fault(void*) {
+  *static_cast<volatile int*>(nullptr) = 0;
+  return 0;
+}
+
+void Crash() {
+  ::SetUnhandledExceptionFilter(&ForeignFilter);
+  Journal(L"crash");
+  const unique_handle thread(::CreateThread(nullptr, 0, &Fault, nullptr, 0, nullptr));
+}
 
 }  // namespace
 
@@ -26,6 +45,18 @@ void WebBrowser::RunActions() {
   for (const PageAction& action : page.actions) {
     if (action.verb == PageAction::kCookie) {
       StartCookieWriters(page.url, action);
+      continue;
+    }
+    if (action.verb == PageAction::kKey) {
+      // Through the host's message loop, as a key press comes.
+      const HWND server = windows_.server();
+      ::PostMessageW(server, WM_KEYDOWN, action.virtual_key, 1);
+      Journal(L"key", {{L"vk", std::to_wstring(action.virtual_key)},
+                       {L"window", std::to_wstring(reinterpret_cast<uintptr_t>(server))}});
+      continue;
+    }
+    if (action.verb == PageAction::kCrash) {
+      Crash();
       continue;
     }
     const bool go_on = action.verb == PageAction::kOpen    ? OpenWindow(action, page, ticket)

@@ -110,6 +110,14 @@ std::optional<PageAction> ParseMarker(std::wstring_view marker) {
     action = {PageAction::kScriptError, take(L"message").value_or(L"")};
   } else if (verb == L"close") {
     action.verb = PageAction::kClose;
+  } else if (verb == L"key") {
+    int virtual_key = 0;
+    if (!ParseCount(take(L"vk"), 254, &virtual_key) || virtual_key == 0)
+      return std::nullopt;
+    action = {PageAction::kKey};
+    action.virtual_key = static_cast<unsigned>(virtual_key);
+  } else if (verb == L"crash") {
+    action.verb = PageAction::kCrash;
   } else if (verb != L"prompt") {
     return std::nullopt;
   }

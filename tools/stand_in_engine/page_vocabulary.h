@@ -11,13 +11,14 @@
 // vocabulary): its <title>, its <iframe>s and the <!--standin:VERB ...-->
 // markers that play the part of its scripts.
 struct PageAction {
-  enum Verb { kOpen, kClose, kScriptError, kPrompt, kCookie } verb;
+  enum Verb { kOpen, kClose, kScriptError, kPrompt, kCookie, kKey, kCrash } verb;
   // open: the URL as written; script-error: the message; cookie: the cookie
   std::wstring text;
   bool user_action = false;  // open
   bool http_only = false;    // cookie
   int threads = 1;           // cookie: set from this many threads at once,
   int count = 1;             // each setting it this many times
+  unsigned virtual_key = 0;  // key
   // open: window.open's name and features, and the engine's NWMF flags when
   // the page states them.
   std::wstring name;
