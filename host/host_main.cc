@@ -20,6 +20,7 @@
 #include "host/run_mode.h"
 #include "host_functions/device_id.h"
 #include "host_functions/installer.h"
+#include "host_functions/review_settings.h"
 #include "host_functions/system_info.h"
 #include "ie_control/ie_dev_tools_site.h"
 #include "main_frame/main_frame_controller.h"
@@ -52,6 +53,7 @@ int RunExtensionMode(HINSTANCE instance) {
     return text;
   };
   CMainFrameControllerManager::GetInstance().services().device_id = &ComputeDeviceIdentifier;
+  CMainFrameControllerManager::GetInstance().services().should_show_review = &ShouldShowReview;
   CMainFrameControllerManager::GetInstance().services().update = [](const UpdateParams& params) {
     const InstallError error =
         InstallFromExtension({params.file_content, params.version, params.md5});
