@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 TEST(ReviewCountersTest, CountingStopsAtTheLimitAndThePromptIsDueOnceReached) {
-  const struct {
-    unsigned long stored, next;
-  } counts[] = {{0, 1}, {9, 10}, {10, 10}, {25, 25}};
+  const struct { unsigned long stored, next; } counts[] = {{0, 1}, {9, 10}, {10, 10}, {25, 25}};
   for (const auto& c : counts)
     EXPECT_EQ(NextReviewOpenCount(c.stored), c.next) << c.stored;
 

@@ -355,3 +355,13 @@ std::optional<bool> SkinView::ElementShown(int id) const {
   const Element* element = Find(id);
   return element ? std::optional<bool>(element->source->shown) : std::nullopt;
 }
+
+std::optional<bool> SkinView::ElementEnabled(int id) const {
+  const Element* element = Find(id);
+  return element ? std::optional<bool>(element->enabled) : std::nullopt;
+}
+
+std::optional<std::string> SkinView::ElementSkin(int id) const {
+  const Element* element = Find(id);
+  return element ? std::optional<std::string>(element->source->skin) : std::nullopt;
+}

@@ -38,6 +38,8 @@ class SkinView : public WindowImpl {
   std::optional<SkinRect> ElementRect(int id) const;
   std::optional<std::wstring> ElementText(int id) const;
   std::optional<bool> ElementShown(int id) const;
+  std::optional<bool> ElementEnabled(int id) const;
+  std::optional<std::string> ElementSkin(int id) const;
 
  protected:
   SkinView(const Skin& skin, const Layout& layout);
