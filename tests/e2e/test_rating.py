@@ -39,9 +39,9 @@ class RatingPromptTest(FrameTestCase):
             self.addCleanup(reg, "delete", SETTINGS_KEY, "/v", value)
         self.server.add_page("/p", page("P"))
 
-    def set_counters(self, open_count, reviews):
-        reg("add", SETTINGS_KEY, "/v", "review_open_count", "/t", "REG_DWORD", "/d", str(open_count))
-        reg("add", SETTINGS_KEY, "/v", "reviews", "/t", "REG_DWORD", "/d", str(reviews))
+    def set_counters(self, **values):
+        for name, value in values.items():
+            reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value))
 
     def close(self, frame_id):
         self.host.send({"action": "host_close", "frame_id": frame_id, "session_id": -1})
@@ -50,7 +50,7 @@ class RatingPromptTest(FrameTestCase):
     def test_prompt_comes_beside_the_taskbar_once_due_and_five_stars_open_the_review_page(self):
         self.create("/p")
         self.create("/p")
-        self.set_counters(9, 0)
+        self.set_counters(review_open_count=9, reviews=0)
         self.close(1)
         self.assertFalse([line for line in self.log_lines() if "ShowReviewDialog" in line])
 
