@@ -181,10 +181,12 @@ LRESULT CRatingView::OnTimer(UINT, WPARAM wparam, LPARAM, bool& handled) {
 
 void CRatingView::ShowNow() {
   Place();
-  LOG_IF_WIN32_BOOL_FALSE(
-      ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
   MarkReviewShown();
   ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  // Topmost once shown: the display server puts the shadow, which comes up
+  // with the window, on top of everything until the window is raised.
+  LOG_IF_WIN32_BOOL_FALSE(
+      ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
   StampReviewShown(static_cast<uint32_t>(std::time(nullptr)));
 }
 
