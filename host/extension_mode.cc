@@ -6,8 +6,10 @@
 #include "engine_config/ie_feature_control.h"
 #include "engine_config/network_hooks.h"
 #include "host_functions/installer.h"
+#include "host_functions/system_info.h"
 #include "ie_control/ie_control.h"
 #include "ie_control/intelliforms_popup_close_guard.h"
+#include "ui/skin/skin.h"
 #include "ui_base/message_loop.h"
 #include "utils/http_client.h"
 #include "utils/log_failure.h"
@@ -26,6 +28,8 @@ void PrepareExtensionMode(HINSTANCE instance, CookieSink cookie_sink) {
   app_module::Init(instance);
   // Fails only when the class name is taken; frames would then have no page.
   LOG_IF_FALSE(CIEControl::RegisterHostWindowClass());
+  // Without a skin the frames show their pages without a banner.
+  Skin::StartShared(GetSystemVersion());
   InstallNetworkHooks(cookie_sink);
   // Without it crash reports stay on the machine.
   LOG_IF_FALSE(StartHttpClient());

@@ -20,10 +20,12 @@
 #include "host/run_mode.h"
 #include "host_functions/device_id.h"
 #include "host_functions/installer.h"
+#include "host_functions/review_settings.h"
 #include "host_functions/system_info.h"
 #include "ie_control/ie_dev_tools_site.h"
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
+#include "ui/skin/skin.h"
 #include "ui_base/message_loop.h"
 #include "utils/crash_handler.h"
 #include "utils/log.h"
@@ -51,6 +53,7 @@ int RunExtensionMode(HINSTANCE instance) {
     return text;
   };
   CMainFrameControllerManager::GetInstance().services().device_id = &ComputeDeviceIdentifier;
+  CMainFrameControllerManager::GetInstance().services().should_show_review = &ShouldShowReview;
   CMainFrameControllerManager::GetInstance().services().update = [](const UpdateParams& params) {
     const InstallError error =
         InstallFromExtension({params.file_content, params.version, params.md5});
@@ -58,6 +61,7 @@ int RunExtensionMode(HINSTANCE instance) {
   };
   RunMessageLoop([] { (void)CMainFrameControllerManager::GetInstance().StartReader(); });
 
+  Skin::EndShared();
   app_module::Term();
   ::OleUninitialize();
   LOG(DEBUG) << L"Process Exit";

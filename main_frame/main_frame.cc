@@ -11,6 +11,7 @@
 #include "main_frame/main_frame_controller.h"
 #include "main_frame/main_frame_controller_manager.h"
 #include "main_frame/tab_geometry.h"
+#include "ui/skin/skin.h"
 #include "utils/log.h"
 #include "utils/log_failure.h"
 #include "utils/ole_owners.h"
@@ -163,8 +164,9 @@ void CMainFrame::SetReleaseCodeForTesting(int release_code) {
 LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&) {
   RECT client = {};
   ::GetClientRect(hwnd(), &client);
-  // The banner, when there is one, takes its strip at the first WM_SIZE.
   LOG_IF_FALSE(view_.Create(hwnd(), client, kViewControlId, /*visible=*/true));
+  if (banner_)
+    CreateBanner();
   if (CMessageLoop* loop = app_module::GetMessageLoop())
     loop->AddMessageFilter(this);
   LOG(DEBUG) << L"OnCreate";
@@ -205,6 +207,20 @@ void CMainFrame::OnFinalMessage(HWND) {
   CMainFrameControllerManager* manager = controller_->manager();
   // Deletes the controller and this object.
   manager->ProcessFrameDestroy(controller_->GetFrameId());
+}
+
+void CMainFrame::CreateBanner() {
+  const Skin* skin = Skin::Shared();
+  if (!skin)
+    return;
+  mode_banner_ = CModeBanner::Make(*skin, controller_);
+  if (!mode_banner_)
+    return;
+  mode_banner_->SetMode(create_params_.compatible_mode, create_params_.compatible_mode_gp);
+  const int scale = SnapDpiScale(GetDpiScale(hwnd()));
+  const RECT strip = {0, 0, create_params_.width, BannerHeightForDpiScale(scale)};
+  if (!mode_banner_->Create(hwnd(), strip, kBannerControlId, scale))
+    mode_banner_.reset();
 }
 
 void CMainFrame::LayOutChildren() {

@@ -7,12 +7,14 @@
 #include <exdisp.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "channel/msg_window.h"
 #include "channel/request_params.h"
 #include "ie_control/wnd_proc_hook.h"
 #include "tab_view/tab_view.h"
+#include "ui/banner/mode_banner.h"
 #include "ui_base/message_loop.h"
 #include "ui_base/task_queue.h"
 #include "ui_base/window_impl.h"
@@ -96,6 +98,7 @@ class CMainFrame : public WindowImpl, public CMessageFilter, public CWndProcHook
   LRESULT OnSize(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
   LRESULT OnRunCall(UINT message, WPARAM wparam, LPARAM lparam, bool& handled);
 
+  void CreateBanner();
   void LayOutChildren();
   void RemoveMessageFilter();
   int FrameId() const;
@@ -105,6 +108,7 @@ class CMainFrame : public WindowImpl, public CMessageFilter, public CWndProcHook
   bool active_ = true;
   bool attached_ = false;
   bool banner_ = true;
+  std::unique_ptr<CModeBanner> mode_banner_;  // only with a banner and a skin
   CMainFrameController* const controller_;
   std::wstring last_url_;
   CreateParams create_params_;

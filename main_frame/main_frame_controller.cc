@@ -13,6 +13,7 @@
 #include "host_functions/system_info.h"
 #include "main_frame/main_frame.h"
 #include "main_frame/main_frame_controller_manager.h"
+#include "ui/skin/skin.h"
 #include "utils/log.h"
 #include "utils/string_util.h"
 
@@ -244,8 +245,26 @@ int CMainFrameController::GetFrameId() const {
 }
 
 bool CMainFrameController::ShowReviewDialog(bool from_banner) {
-  LOG(DEBUG) << L"ShowReviewDialog FrameId " << frame_id_ << L" not available";
-  return false;
+  if (rating_view_) {
+    if (const HWND window = rating_view_->hwnd()) {
+      // One that is up, or waits to come up by itself, stays; the user's
+      // request replaces one that still waits.
+      if (!from_banner || ::IsWindowVisible(window))
+        return true;
+      ::DestroyWindow(window);
+    }
+    rating_view_.reset();
+  }
+  const Skin* skin = Skin::Shared();
+  if (!skin)
+    return false;
+  const HWND owner = from_banner && frame_ ? frame_->hwnd() : nullptr;
+  rating_view_ = CRatingView::Make(*skin, this, from_banner, owner);
+  if (!rating_view_ || !rating_view_->Create()) {
+    rating_view_.reset();
+    return false;
+  }
+  return true;
 }
 
 const CreateParams* CMainFrameController::GetCreateParams() const {

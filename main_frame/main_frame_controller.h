@@ -8,6 +8,7 @@
 #include "channel/client_delegate.h"
 #include "ie_control/ie_dev_tools_site.h"
 #include "main_frame/frame_controller.h"
+#include "ui/rating/rating_view.h"
 #include "utils/com_ptr.h"
 
 class CMainFrame;
@@ -25,6 +26,7 @@ class CMainFrameController : public IFrameController {
 
   CMainFrameControllerManager* manager() const { return manager_; }
   CMainFrame* frame() const { return frame_.get(); }
+  CRatingView* rating_view() const { return rating_view_.get(); }
   // Once set, the frame no longer shows, moves or focuses itself and an
   // attach is answered with state -1.
   bool IsClosing() const { return closing_; }
@@ -76,6 +78,9 @@ class CMainFrameController : public IFrameController {
 
   std::string port_;
   const int frame_id_;
+  // At most one; it outlives its window until replaced or the controller
+  // ends, after the frame.
+  std::unique_ptr<CRatingView> rating_view_;
   std::unique_ptr<CMainFrame> frame_;
   // Made on the first F12; goes before the frame and its browser.
   com_ptr<IEDevToolsSiteImpl> dev_tools_site_;

@@ -13,6 +13,7 @@
 #include "main_frame/main_frame.h"
 #include "main_frame/main_frame_test_util.h"
 #include "tools/stand_in_engine/testing/scoped_journal.h"
+#include "ui/skin/skin.h"
 #include "utils/string_util.h"
 
 namespace {
@@ -39,6 +40,28 @@ TEST_F(ControllerTest, CreateWithoutAWindowLeavesTheAnswerToTheManager) {
     EXPECT_FALSE(controller.CrxCreate(Params("http://127.0.0.1:9/never")));
   }
   EXPECT_TRUE(stream_.Messages().empty());
+}
+
+// The prompt that waits to come up by itself stays; the user's own request
+// replaces it with a centred one, which then stays while it is up.
+TEST_F(ControllerTest, RatingPromptIsKeptUntilTheUserAsksWhileItWaits) {
+  Skin::StartShared(8);
+  {
+    CMainFrameController controller(1, &manager_);
+    ASSERT_TRUE(controller.ShowReviewDialog(false));
+    const CRatingView* waiting = controller.rating_view();
+    EXPECT_FALSE(waiting->centred());
+    EXPECT_TRUE(controller.ShowReviewDialog(false));
+    EXPECT_EQ(controller.rating_view(), waiting);
+
+    EXPECT_TRUE(controller.ShowReviewDialog(true));
+    const CRatingView* asked = controller.rating_view();
+    EXPECT_TRUE(asked->centred());
+    EXPECT_TRUE(PumpMessagesUntil([&] { return ::IsWindowVisible(asked->hwnd()); }));
+    EXPECT_TRUE(controller.ShowReviewDialog(true));
+    EXPECT_EQ(controller.rating_view(), asked);
+  }
+  Skin::EndShared();
 }
 
 // A window the page opens: a hidden frame made from the opener's record,

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "main_frame/main_frame_test_util.h"
+#include "ui/skin/skin.h"
 
 namespace {
 
@@ -69,6 +70,30 @@ TEST_F(MainFrameTest, BannerSlotTakesTheTopStripOnlyWhenTheBannerIsWanted) {
     const RECT view = RectIn(frame->view().hwnd(), window);
     EXPECT_EQ(view.bottom - view.top, banner ? 0 : 20);
   }
+}
+
+class SkinnedBannerTest : public FrameTest {
+ protected:
+  // The banner a frame made from `params` while the process's skin runs:
+  // its height, or -1 without one.
+  int BannerHeight(const CreateParams& params) {
+    Skin::StartShared(8);
+    CMainFrame* frame = Create(params)->frame();
+    const HWND banner = ::GetDlgItem(frame->hwnd(), CMainFrame::kBannerControlId);
+    wchar_t class_name[64] = L"";
+    ::GetClassNameW(banner, class_name, 64);
+    const RECT rect = RectIn(banner, frame->hwnd());
+    frame->QuitExtension();
+    Skin::EndShared();
+    return std::wstring(class_name) == L"TabBridge_BannerWND" ? rect.bottom - rect.top : -1;
+  }
+};
+
+TEST_F(SkinnedBannerTest, OnlyWhenTheBannerIsWanted) {
+  CreateParams params = Params();
+  EXPECT_EQ(BannerHeight(params), 30);
+  params.banner = false;
+  EXPECT_EQ(BannerHeight(params), -1);
 }
 
 TEST_F(MainFrameTest, F12OpensTheToolsOnlyWhenTheFrameAllowsIt) {

@@ -4,9 +4,9 @@
 #include <shlwapi.h>
 #include <wininet.h>
 
+#include "host_functions/review_settings.h"
 #include "tab_view/cookie_lines.h"
 #include "tab_view/new_window_rules.h"
-#include "tab_view/review_counter.h"
 #include "utils/log.h"
 #include "utils/log_failure.h"
 
