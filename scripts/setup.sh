@@ -9,7 +9,7 @@ SUDO=""
 packages=(
   cmake ninja-build g++ dpkg-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth x11-apps imagemagick xdotool
+  wine wine32:i386 xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei
   googletest libcjson-dev libtinyxml2-dev libcapstone-dev pkg-config clang
   python3 wine64
 )

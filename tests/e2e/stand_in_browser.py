@@ -36,6 +36,10 @@ class StandInBrowser:
         own = ("Chrome_RenderWidgetHostHWND", "Intermediate D3D Window")
         return [c for c in self.rects()["children"] if c["class"] not in own]
 
+    def popups(self, window_class):
+        """The shown top-level windows of a class, of any process."""
+        return self.command("popups " + window_class)["popups"]
+
     def boxes(self):
         return self.command("boxes")["boxes"]
 

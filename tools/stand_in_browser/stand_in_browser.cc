@@ -11,7 +11,10 @@
 //   minimize|restore|foreground|close
 //   post-close HWND       post WM_CLOSE to a window (decimal handle)
 //   keys                  key-down/up messages the top-level window received
-//   rects                 the windows' rectangles and the direct children
+//   rects                 the windows' rectangles and the direct children,
+//                         each with its own children
+//   popups CLASS          the shown top-level windows of a class (menus are
+//                         "#32768")
 //   boxes                 the message boxes on the desktop: caption and text
 //   quit                  end the program
 // Start: stand_in_browser.exe TITLE X Y W H RENDER_X RENDER_Y RENDER_W RENDER_H
@@ -61,7 +64,7 @@ std::string JsonRect(const RECT& r) {
   return out.str();
 }
 
-std::string Describe(HWND hwnd) {
+std::string Describe(HWND hwnd, bool with_children = false) {
   wchar_t class_name[260] = {};
   wchar_t text[260] = {};
   ::GetClassNameW(hwnd, class_name, 260);
@@ -74,7 +77,14 @@ std::string Describe(HWND hwnd) {
       << ",\"rect\":" << JsonRect(rect)
       << ",\"visible\":" << (::IsWindowVisible(hwnd) ? "true" : "false")
       << ",\"style\":" << static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_STYLE))
-      << ",\"exstyle\":" << static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE)) << "}";
+      << ",\"exstyle\":" << static_cast<unsigned long>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
+  if (with_children) {
+    out << ",\"children\":[";
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+      out << (child == ::GetWindow(hwnd, GW_CHILD) ? "" : ",") << Describe(child);
+    out << "]";
+  }
+  out << "}";
   return out.str();
 }
 
@@ -84,17 +94,32 @@ std::string Rects() {
   POINT origin = {0, 0};
   ::ClientToScreen(g_top, &origin);
   std::ostringstream out;
-  out << "{\"ok\":true,\"top\":" << JsonRect(top) << ",\"client_origin\":[" << origin.x << ","
-      << origin.y << "],\"render\":" << Describe(g_render) << ",\"children\":[";
+  out << "{\"ok\":true,\"top_hwnd\":" << reinterpret_cast<uintptr_t>(g_top)
+      << ",\"top\":" << JsonRect(top) << ",\"client_origin\":[" << origin.x << "," << origin.y
+      << "],\"render\":" << Describe(g_render) << ",\"children\":[";
   bool first = true;
   for (HWND child = ::GetWindow(g_top, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    out << (first ? "" : ",") << Describe(child);
+    out << (first ? "" : ",") << Describe(child, /*with_children=*/true);
     first = false;
   }
   out << "],\"foreground\":" << reinterpret_cast<uintptr_t>(::GetForegroundWindow())
       << ",\"focus_top\":" << reinterpret_cast<uintptr_t>(::GetAncestor(::GetFocus(), GA_ROOT))
       << "}";
   return out.str();
+}
+
+struct PopupQuery {
+  std::wstring class_name;
+  std::string list;
+};
+
+BOOL CALLBACK AddPopup(HWND hwnd, LPARAM query_address) {
+  auto& query = *reinterpret_cast<PopupQuery*>(query_address);
+  wchar_t class_name[64] = {};
+  ::GetClassNameW(hwnd, class_name, 64);
+  if (query.class_name == class_name && ::IsWindowVisible(hwnd))
+    query.list += (query.list.empty() ? "" : ",") + Describe(hwnd);
+  return TRUE;
 }
 
 BOOL CALLBACK AddBox(HWND hwnd, LPARAM list) {
@@ -153,6 +178,11 @@ std::string Execute(const std::wstring& line) {
     std::string out = "{\"ok\":true,\"boxes\":[";
     ::EnumWindows(&AddBox, reinterpret_cast<LPARAM>(&out));
     return out + "]}";
+  } else if (verb == L"popups") {
+    PopupQuery query;
+    in >> query.class_name;
+    ::EnumWindows(&AddPopup, reinterpret_cast<LPARAM>(&query));
+    return "{\"ok\":true,\"popups\":[" + query.list + "]}";
   } else if (verb == L"close") {
     ::DestroyWindow(g_top);
     return "{\"ok\":true}";
@@ -247,6 +277,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (argc < 10)
     return 2;
   const auto arg = [&](int i) { return static_cast<int>(std::wcstol(argv[i], nullptr, 10)); };
+  // Rectangles of other processes' windows in real pixels, whatever the DPI.
+  ::SetProcessDPIAware();
 
   Register(L"StandInBrowserControl", ControlProc, COLOR_WINDOW);
   Register(L"Chrome_WidgetWin_1", TopProc, COLOR_BTNFACE);

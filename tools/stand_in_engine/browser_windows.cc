@@ -42,13 +42,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lp
   return 0;
 }
 
-LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_SETTEXT)
-    ::InvalidateRect(hwnd, nullptr, TRUE);
-  if (message != WM_PAINT)
-    return ::DefWindowProcW(hwnd, message, wparam, lparam);
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(hwnd, &paint);
+void PaintPage(HWND hwnd, HDC dc) {
   RECT client;
   ::GetClientRect(hwnd, &client);
   ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
@@ -57,8 +51,24 @@ LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
   ::SetBkMode(dc, TRANSPARENT);
   ::InflateRect(&client, -8, -8);
   ::DrawTextW(dc, caption, length, &client, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK);
-  ::EndPaint(hwnd, &paint);
-  return 0;
+}
+
+LRESULT CALLBACK ServerProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SETTEXT:
+      ::InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      PaintPage(hwnd, ::BeginPaint(hwnd, &paint));
+      ::EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:  // pictures of the frame ask for it
+      PaintPage(hwnd, reinterpret_cast<HDC>(wparam));
+      return 0;
+  }
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
 }  // namespace

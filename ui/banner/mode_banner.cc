@@ -5,6 +5,7 @@
 #include "host_functions/system_info.h"
 #include "ui/banner/banner_model.h"
 #include "ui/skin/gdiplus_headers.h"
+#include "utils/log.h"
 #include "utils/log_failure.h"
 #include "utils/product_addresses.h"
 #include "utils/string_util.h"
@@ -87,22 +88,27 @@ bool CModeBanner::Create(HWND parent, const RECT& rect, UINT id, int snapped_sca
 }
 
 void CModeBanner::SetTexts() {
-  SetElementText(kSentenceId,
-                 PickLocalizedText(L"This page is running in Internet Explorer mode. Powered by "
-                                   L"TabBridge.",
-                                   L"\u6b64\u9875\u9762\u6b63\u5728 Internet Explorer "
-                                   L"\u6a21\u5f0f\u4e0b\u8fd0\u884c\u3002\u7531 TabBridge "
-                                   L"\u63d0\u4f9b\u652f\u6301\u3002",
-                                   L"\u6b64\u9801\u9762\u6b63\u5728 Internet Explorer "
-                                   L"\u6a21\u5f0f\u4e0b\u57f7\u884c\u3002\u7531 TabBridge "
-                                   L"\u63d0\u4f9b\u652f\u63f4\u3002"));
-  SetElementText(kFeedbackId,
-                 PickLocalizedText(L"Feedback", L"\u53cd\u9988", L"\u610f\u898b\u53cd\u61c9"));
-  SetElementTip(kRateId, PickLocalizedText(L"Rate TabBridge", L"\u7ed9 TabBridge \u8bc4\u5206",
-                                           L"\u70ba TabBridge \u8a55\u5206"));
+  const std::wstring sentence = PickLocalizedText(
+      L"This page is running in Internet Explorer mode. Powered by "
+      L"TabBridge.",
+      L"\u6b64\u9875\u9762\u6b63\u5728 Internet Explorer "
+      L"\u6a21\u5f0f\u4e0b\u8fd0\u884c\u3002\u7531 TabBridge "
+      L"\u63d0\u4f9b\u652f\u6301\u3002",
+      L"\u6b64\u9801\u9762\u6b63\u5728 Internet Explorer "
+      L"\u6a21\u5f0f\u4e0b\u57f7\u884c\u3002\u7531 TabBridge "
+      L"\u63d0\u4f9b\u652f\u63f4\u3002");
+  const std::wstring feedback =
+      PickLocalizedText(L"Feedback", L"\u53cd\u9988", L"\u610f\u898b\u53cd\u61c9");
+  const std::wstring rate_tip = PickLocalizedText(
+      L"Rate TabBridge", L"\u7ed9 TabBridge \u8bc4\u5206", L"\u70ba TabBridge \u8a55\u5206");
   const std::wstring close_tip = CloseTip();
+  SetElementText(kSentenceId, sentence);
+  SetElementText(kFeedbackId, feedback);
+  SetElementTip(kRateId, rate_tip);
   SetElementTip(kCloseSmallId, close_tip);
   SetElementTip(kCloseLargeId, close_tip);
+  LOG(DEBUG) << L"Banner texts: " << sentence << L" | " << feedback << L" | " << rate_tip << L" | "
+             << close_tip;
 }
 
 void CModeBanner::ShowMode() {
@@ -127,8 +133,12 @@ void CModeBanner::LayOutModeLink() {
     return;
   // The sentence element takes the extent of its text in its own font; the
   // moved link keeps its place when the skin lays the elements out again.
-  if (rect->width() > 0)
-    MoveElement(kModeLinkId, ModeLinkPos(rect->left, rect->width()));
+  if (rect->width() <= 0)
+    return;
+  const std::string pos = ModeLinkPos(rect->left, rect->width());
+  MoveElement(kModeLinkId, pos);
+  LOG(DEBUG) << L"Banner mode link " << ElementText(kModeLinkId).value_or(L"") << L" at "
+             << Utf8ToWide(pos);
 }
 
 void CModeBanner::ChooseMode() {
