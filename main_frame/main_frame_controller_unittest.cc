@@ -14,6 +14,7 @@
 #include "main_frame/main_frame_test_util.h"
 #include "tools/stand_in_engine/testing/scoped_journal.h"
 #include "ui/skin/skin.h"
+#include "utils/scoped_handle.h"
 #include "utils/string_util.h"
 
 namespace {
@@ -24,17 +25,10 @@ LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
   return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-struct HookTraits {
-  using Handle = HHOOK;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
-};
-
 TEST_F(ControllerTest, CreateWithoutAWindowLeavesTheAnswerToTheManager) {
   CMainFrameController controller(1, &manager_);
   {
-    const UniqueAny<HookTraits> refusal(
+    const unique_hhook refusal(
         ::SetWindowsHookExW(WH_CBT, &RefuseWindows, nullptr, ::GetCurrentThreadId()));
     ASSERT_TRUE(refusal);
     EXPECT_FALSE(controller.CrxCreate(Params("http://127.0.0.1:9/never")));
@@ -99,7 +93,7 @@ TEST_F(ControllerTest, NewWindowGetsAFrameFromTheOpenersRecordAndItsScriptCookie
   EXPECT_EQ(frame->GetLocationURL(), L"");
 
   {
-    const UniqueAny<HookTraits> refusal(
+    const unique_hhook refusal(
         ::SetWindowsHookExW(WH_CBT, &RefuseWindows, nullptr, ::GetCurrentThreadId()));
     EXPECT_FALSE(manager_.CreateNewFrame(1, &id, &frame)) << "a frame without a window";
   }

@@ -78,9 +78,25 @@ struct FindHandleTraits {
   static void Close(Handle h) { ::FindClose(h); }
 };
 
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyMenu(h); }
+};
+
+struct WindowsHookTraits {
+  using Handle = HHOOK;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
+};
+
 using unique_handle = UniqueAny<KernelHandleTraits>;
 using unique_hfind = UniqueAny<FindHandleTraits>;
+using unique_hhook = UniqueAny<WindowsHookTraits>;
 using unique_hkey = UniqueAny<RegKeyTraits>;
+using unique_hmenu = UniqueAny<MenuTraits>;
 using unique_hmodule = UniqueAny<ModuleTraits>;
 using unique_hwnd = UniqueAny<WindowTraits>;
 

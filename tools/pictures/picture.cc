@@ -28,13 +28,6 @@ namespace {
 
 constexpr UINT kDrawTimeoutMs = 20000;
 
-struct HookTraits {
-  using Handle = HHOOK;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::UnhookWindowsHookEx(h); }
-};
-
 struct AtomTraits {
   using Handle = ATOM;
   static Handle Invalid() { return 0; }
@@ -56,8 +49,7 @@ std::wstring BesideThisProgram(const wchar_t* name) {
 // Has `window` write its drawing to `path` from inside its own process.
 bool AskForDrawing(HWND window, HMODULE hook_module, HOOKPROC hook, const std::wstring& path) {
   const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
-  const UniqueAny<HookTraits> hooked(
-      ::SetWindowsHookExW(WH_CALLWNDPROC, hook, hook_module, thread));
+  const unique_hhook hooked(::SetWindowsHookExW(WH_CALLWNDPROC, hook, hook_module, thread));
   const UniqueAny<AtomTraits> atom(::GlobalAddAtomW(path.c_str()));
   DWORD_PTR ignored = 0;
   ::DeleteFileW(path.c_str());

@@ -8,19 +8,12 @@
 #include "utils/log.h"
 #include "utils/log_failure.h"
 #include "utils/product_addresses.h"
+#include "utils/scoped_handle.h"
 #include "utils/string_util.h"
 
 namespace {
 
 constexpr int kBannerLayout = 103;
-
-struct MenuTraits {
-  using Handle = HMENU;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::DestroyMenu(h); }
-};
-using unique_hmenu = UniqueAny<MenuTraits>;
 
 UINT TrackMenuAtCursor(HMENU menu, HWND owner) {
   POINT cursor = {};
