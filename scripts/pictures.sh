@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds tabbridge.exe, the stand-ins and the picture tool, then writes
 # pictures of a frame with its banner and page over a stand-in browser tab,
-# in English and Chinese, to build/pictures (see tools/pictures).
+# and of the rating prompt, in English and Chinese, to build/pictures (see
+# tools/pictures).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,20 +1,24 @@
 """Pictures of tabbridge.exe's windows over a stand-in browser tab, for the
-README: a frame with its banner and page, in English and in Chinese.
+README: a frame with its banner and page, and the rating prompt the banner's
+heart opens, in English and in Chinese.
 
     take_pictures.py TABBRIDGE_EXE PICTURE_EXE OUT_DIR
 
 Runs inside scripts/wine-env.sh with the stand-in browser and engine named
 as for the end-to-end tests. Under Wine our frame never reaches the display
 (it is the child of another process's window), so picture.exe asks each of
-our windows for its own drawing and lays it over the browser's pixels."""
+our windows for its own drawing and lays it over the browser's pixels. The
+rating prompt is a top-level window: the display's own pixels show it."""
 
 import os
 import subprocess
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "stand_in_engine"))
+import real_input  # noqa: E402
 from host_process import WAIT, WINE, HostCopy, HostProcess  # noqa: E402
 from loopback_server import LoopbackServer  # noqa: E402
 from register import StandInEngine  # noqa: E402
@@ -60,12 +64,31 @@ def frame_pictures(exe, picture_exe, server, out_dir, name, locale):
         frame = browser.frames()[0]
         picture(picture_exe, rects["top_hwnd"], [frame["hwnd"]],
                 os.path.join(out_dir, "frame-%s.png" % name))
-        # The rating dialog's picture goes here once the dialog exists: a
-        # click on the banner's rate button (real_input.click), then its
-        # window after the frame's in the list of windows to lay over.
+        banner = next(c for c in frame["children"] if c["class"] == "TabBridge_BannerWND")
+        rating_picture(banner["rect"], os.path.join(out_dir, "rating-%s.png" % name))
     finally:
         host.kill()
         browser.close()
+
+
+def rating_picture(banner_rect, png):
+    # The heart sits 300 pixels from the banner's right edge; the fifth
+    # star 301 pixels from the prompt's left and 334 down.
+    real_input.click(banner_rect[2] - 300 + 16, banner_rect[1] + 15)
+    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                            "^TabBridge$", "getwindowgeometry", "--shell", "%1"],
+                           capture_output=True, text=True, timeout=WAIT, check=True).stdout
+    box = {k: int(v) for k, v in (item.split("=") for item in found.split())}
+    real_input.click(box["X"] + 301, box["Y"] + 334)
+    time.sleep(8)  # an emulated Wine takes seconds to paint it
+    xwd = png + ".xwd"
+    with open(xwd, "wb") as out:
+        subprocess.run(["xwd", "-root", "-silent"], stdout=out, check=True, timeout=WAIT)
+    subprocess.run(["/usr/bin/convert", "xwd:" + xwd, "-crop", "%dx%d+%d+%d" % (
+        box["WIDTH"], box["HEIGHT"], box["X"], box["Y"]), "+repage", png], check=True,
+        timeout=WAIT)
+    os.remove(xwd)
+    print("picture: %s" % png, flush=True)
 
 
 def main():
