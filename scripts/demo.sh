@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --preset win32-release
-cmake --build --preset win32-release --target tabbridge stand_in_engine stand_in_browser
+cmake --build --preset win32-release --target tabbridge stand_in_engine stand_in_browser picture
 bin=build/win32-release/bin
 STAND_IN_ENGINE_DLL=$PWD/$bin/stand_in_engine.dll STAND_IN_BROWSER_EXE=$PWD/$bin/stand_in_browser.exe \
   scripts/wine-env.sh build/win32-release python3 tools/demo/demo.py "$bin/tabbridge.exe" \
-  build/demo-screenshot.png
+  "$PWD/$bin/picture.exe" build/demo-picture.png

@@ -9,16 +9,17 @@ import json
 import os
 import subprocess
 import sys
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "stand_in_engine"))
+sys.path.insert(0, os.path.join(HERE, "..", "pictures"))
 from host_process import HostCopy, HostProcess  # noqa: E402
 from installation import host_key_values, unix_path  # noqa: E402
 from loopback_server import LoopbackServer  # noqa: E402
 from register import StandInEngine  # noqa: E402
 from stand_in_browser import StandInBrowser  # noqa: E402
+from take_pictures import picture  # noqa: E402
 
 BROWSER_TITLE = "Intranet Portal - Chrome"
 PAGE = ("<!DOCTYPE html><html><head><title>%s</title></head>"
@@ -57,13 +58,6 @@ class Session:
             seen = seen or json.loads(text)["action"] == action
 
 
-def screenshot(path):
-    dump = subprocess.run(["xwd", "-root", "-silent"], stdout=subprocess.PIPE, check=True,
-                          timeout=30).stdout
-    subprocess.run(["/usr/bin/convert", "xwd:-", path], input=dump, check=True, timeout=60)
-    print("screenshot of the display: %s" % path, flush=True)
-
-
 def diagnose(exe):
     """Prints what `tabbridge.exe /diagnose` finds about the installation."""
     proc = subprocess.run(["wine", exe, "/diagnose"], stdin=subprocess.DEVNULL,
@@ -90,7 +84,7 @@ def install(exe, browser):
 
 
 def main():
-    exe, shot = sys.argv[1], sys.argv[2]
+    exe, picture_exe, shot = sys.argv[1:4]
     server = LoopbackServer()
     server.add_page("/portal", PAGE % ("Intranet Portal", "Legacy intranet portal"))
     server.add_page("/reports", PAGE % ("Quarterly Reports", "Reports shown in IE mode"))
@@ -127,8 +121,9 @@ def main():
             print("render window %s, frame %s" % (rects["render"]["rect"],
                                                   frames[0]["rect"] if frames else None),
                   flush=True)
-            time.sleep(0.5)
-            screenshot(shot)
+            # The frame's own drawing over the browser's pixels: under Wine
+            # another process's child window never reaches the display.
+            picture(picture_exe, rects["top_hwnd"], [frames[0]["hwnd"]], shot)
             session.send({"action": "host_close", "frame_id": 1, "session_id": 5})
             print("tabbridge.exe exited with code %d" % host.wait_exit(), flush=True)
         finally:
