@@ -1,28 +1,17 @@
-"""Frame benchmark: latency of "host_create" and private memory per open
-frame of tabbridge.exe under Wine, with the stand-in engine registered in the
-WebBrowser control's place and a small page served on the loopback.
-TABBRIDGE_EXE names the executable; the engine DLL is found as register.py
-finds it. Figures are medians of fresh processes, or single readings of one
-process that keeps its frames open."""
+"""Frame figures for the benchmark table: latency of "host_create" and private
+memory by open frames, with the stand-in engine registered in the WebBrowser
+control's place. Latencies are medians of fresh processes; memory is read
+from one process that keeps its frames open."""
 
-import os
 import queue
 import statistics
-import sys
 import time
 
-here = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
-sys.path.insert(0, os.path.join(here, "..", "stand_in_engine"))
-from host_process import HostCopy, HostProcess, WAIT  # noqa: E402
-from loopback_server import LoopbackServer  # noqa: E402
-from register import StandInEngine  # noqa: E402
+from host_process import HostProcess, WAIT
 
 CREATIONS = 20
 FRAME_COUNTS = (1, 10, 50)
 SETTLE = 1.0
-TARGET_MIB_PER_FRAME = 8.0
-PAGE = "<!DOCTYPE html><html><head><title>Bench</title></head><body>bench</body></html>"
 
 
 def wait_for(host, wanted, timeout=WAIT):
@@ -129,36 +118,3 @@ def memory_by_frames(exe, url):
     finally:
         stop(host)
     return readings
-
-
-def main():
-    server = LoopbackServer()
-    server.add_page("/bench", PAGE)
-    copy = HostCopy()
-    try:
-        with StandInEngine():
-            answer, title = creation_latency(copy.exe, server.url("/bench"))
-            memory = memory_by_frames(copy.exe, server.url("/bench"))
-    finally:
-        copy.remove()
-        server.close()
-
-    print("host_create, median of %d, each in a fresh process after one ping:" % CREATIONS)
-    print("  %-34s %8.1f ms" % ("to client_common_response", answer * 1e3))
-    print("  %-34s %8.1f ms" % ("to first client_title_change", title * 1e3))
-    print("private memory of one process (Private_Clean + Private_Dirty), %.0f s settle:"
-          % SETTLE)
-    print("  %6s %13s %24s" % ("frames", "private", "per additional frame"))
-    previous = None
-    for count in (0,) + FRAME_COUNTS:
-        step = ""
-        if previous is not None and previous > 0:
-            mib = (memory[count] - memory[previous]) / (count - previous)
-            step = "%.3f MiB (%.1f KiB)" % (mib, mib * 1024)
-        print("  %6d %9.2f MiB %24s" % (count, memory[count], step))
-        previous = count
-    print("target: <= %.0f MiB per additional frame" % TARGET_MIB_PER_FRAME)
-
-
-if __name__ == "__main__":
-    main()

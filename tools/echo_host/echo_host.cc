@@ -9,6 +9,7 @@
 #include "channel/msg_window.h"
 #include "channel/native_message.h"
 #include "channel/std_handles.h"
+#include "utils/scoped_handle.h"
 
 namespace {
 
@@ -48,8 +49,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR command_line, int) {
   if (std::wcsstr(command_line, L"--ui-thread")) {
     NativeMessage channel(&answerer, &stream, &CMsgWindow::GetInstance());
     answerer.channel = &channel;
+    unique_handle reader;
     RunMessageLoop(
-        [&] { ::CloseHandle(::CreateThread(nullptr, 0, &ReaderThread, &channel, 0, nullptr)); });
+        [&] { reader.reset(::CreateThread(nullptr, 0, &ReaderThread, &channel, 0, nullptr)); });
   } else {
     InlineRunner runner;
     NativeMessage channel(&answerer, &stream, &runner);
