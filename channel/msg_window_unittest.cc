@@ -77,7 +77,7 @@ LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
   return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-TEST(MessageLoopTest, WithoutTheWindowNoReaderStartsAndNoLoopRuns) {
+TEST(RunMessageLoopTest, WithoutTheWindowNoReaderStartsAndNoLoopRuns) {
   CMsgWindow::GetInstance().Destroy();
   bool started = false;
   {
