@@ -93,8 +93,8 @@ TEST(CrashHandlerTest, AFaultLeavesANewDumpAmongTheTenNewestAndPostsTheStack) {
   EXPECT_NE(stack.find("FaultOnPurpose"), std::string::npos) << stack;
 }
 
-// A file where the dump folder belongs, as a temporary folder that cannot be
-// written leaves it: no dump, and the report goes all the same.
+// A file in the dump folder's place leaves nowhere to write the dump, as a
+// temporary folder that cannot be written does; the report goes all the same.
 TEST(CrashHandlerTest, WithoutAPlaceForTheDumpTheStackIsStillPosted) {
   TestHttpServer server;
   ASSERT_TRUE(server.Start());
