@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui_base/ax_test_util.h"
+#include "utils/scoped_handle.h"
 
 namespace {
 
@@ -70,6 +71,27 @@ TEST_F(MsgWindowTest, CallsLeftWhenTheWindowGoesAreFreedUnrun) {
   std::thread([&] { window_.SendCall([&] { ran = true; }); }).join();
   PumpMessagesFor(0);
   EXPECT_FALSE(ran);
+}
+
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wparam, LPARAM lparam) {
+  return code == HCBT_CREATEWND ? 1 : ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST(RunMessageLoopTest, WithoutTheWindowNoReaderStartsAndNoLoopRuns) {
+  CMsgWindow::GetInstance().Destroy();
+  bool started = false;
+  {
+    const unique_hhook refusal(
+        ::SetWindowsHookExW(WH_CBT, &RefuseWindows, nullptr, ::GetCurrentThreadId()));
+    ASSERT_TRUE(refusal);
+    // A loop that ran anyway would end at once.
+    EXPECT_EQ(RunMessageLoop([&] {
+                started = true;
+                ::PostQuitMessage(0);
+              }),
+              0);
+  }
+  EXPECT_FALSE(started);
 }
 
 }  // namespace

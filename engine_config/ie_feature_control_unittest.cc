@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/child_process.h"
+#include "tests/scoped_read_only_key.h"
 #include "tests/scoped_registry_backup.h"
 
 namespace {
@@ -79,4 +80,22 @@ TEST_F(IEFeatureControlTest, ApplyWritesTheEngineVersionsFeaturesWithTheStoredMo
   ASSERT_EQ(RunChild(CurrentTestProgram(), "ApplyWithEngine11"), 0u);
   EXPECT_EQ(StoredDword(kEmulationKey, kProgramName), 11000u);
   EXPECT_EQ(StoredDword(kEmulationKey, L"iexplore.exe"), 11000u);
+}
+
+TEST_F(IEFeatureControlTest, KeysThatCannotBeWrittenAreSkippedAndTheRestIsWritten) {
+  ASSERT_TRUE(control_.SetEmulation(9999));
+  const std::wstring gpu = std::wstring(kFeatureControlKey) + L"\\FEATURE_GPU_RENDERING";
+  {
+    const ScopedReadOnlyKey emulation(HKEY_CURRENT_USER, kEmulationKey);
+    const ScopedReadOnlyKey gpu_key(HKEY_CURRENT_USER, gpu);
+    ASSERT_TRUE(emulation.ok() && gpu_key.ok());
+    EXPECT_FALSE(control_.SetEmulation(8888));
+    ASSERT_EQ(RunChild(CurrentTestProgram(), "ApplyWithEngine11"), 0u);
+  }
+  EXPECT_EQ(StoredDword(kEmulationKey, kProgramName), 9999u);
+  EXPECT_EQ(StoredDword(gpu, kProgramName), std::nullopt);
+  // Features before and after the one that failed.
+  const std::wstring features = std::wstring(kFeatureControlKey) + L"\\";
+  EXPECT_EQ(StoredDword(features + L"FEATURE_XSSFILTER", kProgramName), 1u);
+  EXPECT_EQ(StoredDword(features + L"FEATURE_WEBOC_ENABLE_HTTP2", kProgramName), 1u);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "tests/scoped_read_only_key.h"
 #include "tests/scoped_registry_backup.h"
 
 namespace {
@@ -31,6 +32,18 @@ TEST(ReviewSettingsTest, ValuesLiveInTheUsersSettingsAsDwords) {
   EXPECT_FALSE(ShouldShowReview());
   EXPECT_EQ(Get(L"reviews"), 1u);
   EXPECT_EQ(Get(L"reviews_timestamp"), 1'800'000'000u);
+}
+
+// A prompt that could not be marked as shown would come back at every frame
+// that closes: with settings it cannot write, the prompt is never due.
+TEST(ReviewSettingsTest, SettingsThatCannotBeWrittenNeverBringThePromptUp) {
+  const ScopedRegistryKeyBackup settings(HKEY_CURRENT_USER, kSettingsKey);
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+  const DWORD ten = 10;
+  ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"review_open_count", REG_DWORD, &ten, 4);
+  const ScopedReadOnlyKey read_only(HKEY_CURRENT_USER, kSettingsKey);
+  ASSERT_TRUE(read_only.ok());
+  EXPECT_FALSE(ShouldShowReview());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <exdisp.h>
 #include <wininet.h>
 
 #include <string>
@@ -14,6 +16,7 @@
 #include "main_frame/main_frame_test_util.h"
 #include "tools/stand_in_engine/testing/scoped_journal.h"
 #include "ui/skin/skin.h"
+#include "ui_base/com_object.h"
 #include "utils/scoped_handle.h"
 #include "utils/string_util.h"
 
@@ -34,6 +37,65 @@ TEST_F(ControllerTest, CreateWithoutAWindowLeavesTheAnswerToTheManager) {
     EXPECT_FALSE(controller.CrxCreate(Params("http://127.0.0.1:9/never")));
   }
   EXPECT_TRUE(stream_.Messages().empty());
+}
+
+// Stands in this process for an engine out of resources: every browser asked
+// of it is refused.
+class ScopedRefusingEngine {
+ public:
+  ScopedRefusingEngine() {
+    ok_ = ::CoRegisterClassObject(CLSID_WebBrowser, MakeComObject<Factory>()->GetUnknown(),
+                                  CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_) == S_OK;
+  }
+  ~ScopedRefusingEngine() {
+    if (ok_)
+      ::CoRevokeClassObject(cookie_);
+  }
+  ScopedRefusingEngine(const ScopedRefusingEngine&) = delete;
+  ScopedRefusingEngine& operator=(const ScopedRefusingEngine&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  class Factory final : public ComObject<IClassFactory> {
+   public:
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** object) override {
+      if (object)
+        *object = nullptr;
+      return E_OUTOFMEMORY;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+   protected:
+    void* FindInterface(REFIID iid) override {
+      return FindInterfaceIn(iid, {Offer<IClassFactory>(this)});
+    }
+  };
+
+  DWORD cookie_ = 0;
+  bool ok_ = false;
+};
+
+// The frame keeps its id and window without a page; it answers nothing more
+// and the next frame the engine makes works.
+TEST_F(ControllerTest, AFrameTheEngineRefusedIsAnsweredAndTheNextOneWorks) {
+  {
+    const ScopedRefusingEngine refusing;
+    ASSERT_TRUE(refusing.ok());
+    Create(Params(ServePage("refused")));
+  }
+  const auto* refused = static_cast<CMainFrameController*>(manager_.GetFrameController(1));
+  ASSERT_TRUE(refused && ::IsWindow(refused->frame()->hwnd()));
+  EXPECT_TRUE(manager_.CrxBack(1) && manager_.CrxReload(1));
+  EXPECT_TRUE(manager_.CrxNavigate({1, L"http://127.0.0.1:9/", L""}));
+
+  Create(Params(ServePage("next")));
+  ASSERT_TRUE(WaitForPage());
+  const Texts sent = stream_.Messages();
+  // The answers, then the second page's start and its two titles.
+  ASSERT_EQ(sent.size(), 5u) << testing::PrintToString(sent);
+  EXPECT_EQ(sent[0], *BuildCommonResponse(1, "1"));
+  EXPECT_EQ(sent[1], *BuildCommonResponse(1, "2"));
+  EXPECT_EQ(sent[4], *BuildTitleChange("next", 2));
 }
 
 // The prompt that waits to come up by itself stays; the user's own request

@@ -93,4 +93,28 @@ TEST(CrashHandlerTest, AFaultLeavesANewDumpAmongTheTenNewestAndPostsTheStack) {
   EXPECT_NE(stack.find("FaultOnPurpose"), std::string::npos) << stack;
 }
 
+// A file in the dump folder's place leaves nowhere to write the dump, as a
+// temporary folder that cannot be written does; the report goes all the same.
+TEST(CrashHandlerTest, WithoutAPlaceForTheDumpTheStackIsStillPosted) {
+  TestHttpServer server;
+  ASSERT_TRUE(server.Start());
+  server.Serve("/report", {.body = "ok"});
+  const std::filesystem::path temp = std::filesystem::temp_directory_path() /
+                                     ("tb-crash-nodump-" + std::to_string(::GetCurrentProcessId()));
+  std::filesystem::create_directories(temp);
+  std::ofstream(temp / "tabbridge") << "not a folder";
+  {
+    const ScopedEnvironment tmp(L"TMP", temp.wstring()), temp_variable(L"TEMP", temp.wstring());
+    const ScopedEnvironment endpoint(kEndpointVariable, server.Url("/report"));
+    EXPECT_EQ(
+        RunChild(std::filesystem::path(CurrentTestProgram()).parent_path() / "tb_crash_child.exe",
+                 "InstallCrashHandlerThenFault"),
+        std::nullopt);
+  }
+  const std::set<std::wstring> left = FilesIn(temp);
+  std::filesystem::remove_all(temp);
+  EXPECT_EQ(left, std::set<std::wstring>{L"tabbridge"});
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
 }  // namespace

@@ -224,8 +224,11 @@ int PostThrough(const Api& api,
     return kNoContentType;
   if (!api.AddHeader(request.get(), kUserAgent, static_cast<DWORD>(std::size(kUserAgent) - 1)))
     return kNoUserAgent;
-  if (!api.Send(request.get(), body))
-    return static_cast<int>(::GetLastError());
+  if (!api.Send(request.get(), body)) {
+    // A failure that leaves no error behind is still no answer.
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? static_cast<int>(error) : kRejected;
+  }
 
   wchar_t status[kStatusBufferBytes / sizeof(wchar_t)] = {};
   DWORD status_bytes = kStatusBufferBytes;

@@ -13,6 +13,18 @@ FARPROC WINAPI LookUpAllButWinHttpSetTimeouts(HMODULE module, LPCSTR name) {
   return std::string_view(name) == "WinHttpSetTimeouts" ? nullptr : ::GetProcAddress(module, name);
 }
 
+// The WinINet call that sends fails without saying why.
+BOOL WINAPI SendFailingWithoutAnError(void*, const wchar_t*, DWORD, void*, DWORD) {
+  ::SetLastError(ERROR_SUCCESS);
+  return FALSE;
+}
+
+FARPROC WINAPI LookUpWinInetWhoseSendFails(HMODULE module, LPCSTR name) {
+  if (std::string_view(name) == "HttpSendRequestW")
+    return reinterpret_cast<FARPROC>(&SendFailingWithoutAnError);
+  return LookUpAllButWinHttpSetTimeouts(module, name);
+}
+
 class HttpClientTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(server_.Start()); }
@@ -53,6 +65,18 @@ TEST_F(HttpClientTest, OnlyA2xxStatusWithABodySucceeds) {
   }
   std::string response;
   EXPECT_FALSE(client.Post(L"not an address", "a=1", &response));
+}
+
+TEST_F(HttpClientTest, FailingWinInetCallsEndTheRequestUnanswered) {
+  server_.Serve("/api", {.body = "thanks"});
+  HttpClient refused(&LookUpAllButWinHttpSetTimeouts);
+  HttpClient silent(&LookUpWinInetWhoseSendFails);
+  for (HttpClient* client : {&refused, &silent})
+    ASSERT_TRUE(client->Load() && !client->uses_winhttp());
+  std::string response;
+  EXPECT_FALSE(refused.Post(L"http://127.0.0.1:1/api", "a=1", &response)) << "nobody listens";
+  EXPECT_FALSE(silent.Post(server_.Url("/api"), "a=1", &response));
+  EXPECT_EQ(response, "");
 }
 
 TEST_F(HttpClientTest, GivesUpOnAServerThatAnswersAfterTheTimeLimit) {

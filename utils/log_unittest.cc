@@ -58,6 +58,16 @@ TB_CHILD_ROUTINE(CallOffTheCheckersThread) {
   return 0;
 }
 
+// Logs while a file takes the log folder's name, which it then removes.
+TB_CHILD_ROUTINE(LogBeforeAndAfterTheFolderCanBeMade) {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  LOG(ERROR) << L"lost";
+  CHILD_CHECK(::GetLastError() == ERROR_ACCESS_DENIED);
+  CHILD_CHECK(fs::remove(fs::path(CurrentTestProgram()).parent_path() / "log"));
+  LOG(ERROR) << L"kept";
+  return 0;
+}
+
 std::string ReadBytes(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), {});
@@ -125,6 +135,13 @@ TEST_F(LogTest, AFullLogMovesToTheBackup) {
   const std::vector<std::string> appended = Texts(backup.substr(kRotateSize));
   ASSERT_EQ(appended.size(), 999u);
   EXPECT_EQ(appended.back(), "line 999");
+}
+
+TEST_F(LogTest, LinesWithoutAFolderAreDroppedUntilItCanBeMade) {
+  fs::remove_all(folder_ / "log");
+  std::ofstream(folder_ / "log") << "not a folder";
+  EXPECT_EQ(Run("LogBeforeAndAfterTheFolderCanBeMade"), 0u);
+  EXPECT_EQ(Texts(ReadBytes(log_)), std::vector<std::string>{"kept"});
 }
 
 TEST_F(LogTest, ACallOffItsThreadIsLoggedAndStopsTheProcess) {
