@@ -7,7 +7,7 @@ import unittest
 from chromium_browser import CHROMIUM, HOST_NAME, play
 from host_process import HostTestCase
 from loopback_server import LoopbackServer
-from test_frames import page, setUpModule  # noqa: F401
+from test_frames import page, setUpModule as register_stand_in_engine
 
 # The browser drops the connection of a host that sends a longer message.
 BROWSER_LIMIT = 1024 * 1024
@@ -16,7 +16,12 @@ NOTICE = '{\n\t"action":\t"client_before_navigate",\n\t"main_frame":\ttrue,\n\t"
          '\t"frame_id":\t1\n}'
 
 
-@unittest.skipUnless(CHROMIUM, "chromium is not installed; scripts/setup.sh installs it")
+def setUpModule():
+    if not CHROMIUM:
+        raise unittest.SkipTest("chromium is not installed; scripts/setup.sh installs it")
+    register_stand_in_engine()
+
+
 class ChromiumTest(HostTestCase):
     def setUp(self):
         super().setUp()
