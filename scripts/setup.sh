@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei
   googletest libcjson-dev libtinyxml2-dev libcapstone-dev pkg-config clang
-  python3 wine64
+  python3 wine64 chromium
 )
 
 need_install=0
