@@ -29,15 +29,17 @@ def extension_origin():
     return "chrome-extension://%s/" % "".join(chr(ord("a") + int(c, 16)) for c in digest)
 
 
-def _register_host(profile, name, exe):
+def _register_host(profile, name, command):
     """Chromium on Linux reads a profile's own hosts from
     <user-data-dir>/NativeMessagingHosts; the host is a script that runs the
-    exe under this test's Wine prefix and display."""
+    command (an exe, then arguments after the browser's) under this test's
+    Wine prefix and display."""
     script = os.path.join(os.path.dirname(profile), name + ".sh")
     exports = "".join("export %s=%s\n" % (var, shlex.quote(os.environ[var]))
                       for var in WINE_ENVIRONMENT if var in os.environ)
     with open(script, "w") as f:
-        f.write("#!/bin/sh\n%sexec %s %s \"$@\"\n" % (exports, WINE, shlex.quote(exe)))
+        f.write("#!/bin/sh\n%sexec %s %s \"$@\" %s\n" % (exports, WINE, shlex.quote(command[0]),
+                                                          shlex.join(command[1:])))
     os.chmod(script, 0o755)
     hosts = os.path.join(profile, "NativeMessagingHosts")
     os.makedirs(hosts, exist_ok=True)
@@ -48,13 +50,14 @@ def _register_host(profile, name, exe):
 
 def play(server, config, hosts, timeout=WAIT * 6):
     """Runs the case config["case"] with the native hosts `hosts` (name ->
-    exe); `server` is the LoopbackServer that hears the report."""
+    exe, or [exe, argument...]); `server` is the LoopbackServer that hears
+    the report."""
     work = tempfile.mkdtemp(prefix="tabbridge-chromium-")
     try:
         profile, extension = os.path.join(work, "profile"), os.path.join(work, "extension")
         shutil.copytree(EXTENSION_DIR, extension)
-        for name, exe in hosts.items():
-            _register_host(profile, name, exe)
+        for name, command in hosts.items():
+            _register_host(profile, name, [command] if isinstance(command, str) else command)
         report = "/report/%s" % config["case"]
         with open(os.path.join(extension, "config.json"), "w") as f:
             json.dump(dict(config, report=server.url(report)), f)

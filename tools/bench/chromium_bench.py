@@ -16,16 +16,19 @@ from loopback_server import LoopbackServer  # noqa: E402
 PINGS = 1000
 ROUNDS = 5
 ECHO_HOST_NAME = "com.tabbridge.echo"
+ECHO_UI_HOST_NAME = "com.tabbridge.echo_ui"
 
 
 def measure(tabbridge_exe, echo_exe):
-    """{"tabbridge.exe": pings per second, "echo host": pings per second}."""
+    """Pings per second of "tabbridge.exe", "echo host" and "echo host, UI"
+    (the echo host with the product's hand-over to the user-interface thread)."""
     copies = {HOST_NAME: HostCopy(tabbridge_exe), ECHO_HOST_NAME: HostCopy(echo_exe)}
+    hosts = {name: c.exe for name, c in copies.items()}
+    hosts[ECHO_UI_HOST_NAME] = [copies[ECHO_HOST_NAME].exe, "--ui-thread"]
     server = LoopbackServer()
     try:
-        rates = play(server, {"case": "bench", "hosts": list(copies), "rounds": ROUNDS,
-                              "count": PINGS}, {name: c.exe for name, c in copies.items()},
-                     timeout=1800)
+        rates = play(server, {"case": "bench", "hosts": list(hosts), "rounds": ROUNDS,
+                              "count": PINGS}, hosts, timeout=1800)
     finally:
         server.close()
         for copy in copies.values():
@@ -33,7 +36,8 @@ def measure(tabbridge_exe, echo_exe):
     if min(min(r) for r in rates.values()) <= 0:
         raise RuntimeError("a burst was not answered whole: %s" % rates)
     return {"tabbridge.exe": statistics.median(rates[HOST_NAME]),
-            "echo host": statistics.median(rates[ECHO_HOST_NAME])}
+            "echo host": statistics.median(rates[ECHO_HOST_NAME]),
+            "echo host, UI": statistics.median(rates[ECHO_UI_HOST_NAME])}
 
 
 if __name__ == "__main__":
