@@ -20,7 +20,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(here, "..", "stand_in_engine"))
-from frames_bench import FRAME_COUNTS, creation_latency, memory_by_frames  # noqa: E402
+from frames_bench import FRAME_COUNTS, creation_latency, memory_by_frames, stop  # noqa: E402
 from host_process import EXTENSION_ORIGIN, WINE, HostCopy, HostProcess  # noqa: E402
 from loopback_server import LoopbackServer  # noqa: E402
 from register import StandInEngine  # noqa: E402
@@ -40,9 +40,7 @@ def start_up_seconds(exe, args):
     host.send({"action": "host_ping", "session_id": 1})
     host.read_text()
     elapsed = time.perf_counter() - begin
-    host.close_input()
-    host.wait_exit()
-    host.kill()
+    stop(host)
     return elapsed
 
 
@@ -55,9 +53,7 @@ def round_trip_seconds(exe, args):
         host.send({"action": "host_ping", "session_id": i})
         host.read_text()
     elapsed = time.perf_counter() - begin
-    host.close_input()
-    host.wait_exit()
-    host.kill()
+    stop(host)
     return elapsed / PINGS
 
 
